@@ -1,0 +1,72 @@
+#include "app/install_log.h"
+
+#include <cstring>
+
+#include "app/log_platform.h"
+#include "app/wide_text.h"
+
+std::wstring& LogFilePath() {
+  static std::wstring path;
+  return path;
+}
+
+std::wstring& LogChannelName() {
+  static std::wstring name;
+  return name;
+}
+
+InstallLog& InstallLog::Instance() {
+  static InstallLog log(LogFilePath(), &LogChannelName(), SystemLogClock());
+  return log;
+}
+
+InstallLog::InstallLog(const std::wstring& path, const std::wstring* channel, LogClock clock)
+    : channel_(channel), clock_(clock) {
+  if (path.empty()) return;
+  const bool existed = LogPathExists(path);
+  file_ = OpenLogForAppend(path);
+  if (file_ == nullptr) return;
+  std::setbuf(file_, nullptr);
+  if (!existed) std::fwrite("\xEF\xBB\xBF", 1, 3, file_);
+}
+
+InstallLog::~InstallLog() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+}
+
+const std::string& InstallLog::Timestamp() {
+  const int64_t now = clock_.now();
+  if (now == cachedTime_) return cachedTimestamp_;
+  LocalTime lt;
+  if (!clock_.toLocal(now, lt)) return cachedTimestamp_;
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "[%02d:%02d:%02d %02d.%02d] ", lt.hour, lt.minute, lt.second,
+                lt.day, lt.month);
+  cachedTime_ = now;
+  cachedTimestamp_ = buf;
+  return cachedTimestamp_;
+}
+
+void InstallLog::Write(const std::wstring& message, int level) {
+  if (file_ == nullptr) return;
+  std::call_once(prefixOnce_, [this] {
+    const std::wstring name = channel_ != nullptr ? *channel_ : std::wstring();
+    prefix_ = "[ " + Utf8FromWide(name) + " ] ";
+    reserveBase_ = name.size() + 23;
+  });
+  std::string line;
+  line.reserve(reserveBase_ + message.size());
+  switch (level) {
+    case Info: line += "[I] "; break;
+    case Error: line += "[E] "; break;
+    case Warning: line += "[W] "; break;
+    default: break;
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  line += Timestamp();
+  line += prefix_;
+  line += Utf8FromWide(message);
+  line += '\n';
+  std::fwrite(line.data(), 1, line.size(), file_);
+}

@@ -1,0 +1,199 @@
+#include "net/metric_sender.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "app/wide_text.h"
+
+namespace {
+const wchar_t kEventSuffix[] = L"&t=cumulo_windows_%s&iid=%s&v=0&i=new_installer_%s:%d";
+const wchar_t kVersion[] = L"22.03.0052";
+
+std::wstring WithoutDots(const std::wstring& text) {
+  std::wstring out;
+  for (wchar_t c : text) {
+    if (c != L'.') out.push_back(c);
+  }
+  return out;
+}
+
+struct MetricEvent {
+  uint64_t serial;
+  std::wstring name;
+  int32_t value;
+};
+}  // namespace
+
+std::wstring MetricUrlTemplate(const std::wstring& host, const std::wstring& tag) {
+  std::wstring t = L"https://" + host + L"/update?p=strato";
+  if (!tag.empty()) t += L"&utm=" + tag;
+  t += kEventSuffix;
+  return t;
+}
+
+std::wstring FormatMetricUrl(const std::wstring& urlTemplate, const std::wstring& versionDigits,
+                             const std::wstring& installationId, const std::wstring& name,
+                             int32_t value) {
+  const std::wstring suffix = kEventSuffix;
+  const size_t head = urlTemplate.size() >= suffix.size() ? urlTemplate.size() - suffix.size() : 0;
+  std::wstring out = urlTemplate.substr(0, head);
+  const std::wstring* strings[] = {&versionDigits, &installationId, &name};
+  size_t next = 0;
+  for (size_t i = head; i < urlTemplate.size(); ++i) {
+    const wchar_t c = urlTemplate[i];
+    if (c == L'%' && i + 1 < urlTemplate.size()) {
+      const wchar_t spec = urlTemplate[i + 1];
+      if (spec == L's' && next < 3) {
+        out += *strings[next++];
+        ++i;
+        continue;
+      }
+      if (spec == L'd') {
+        out += DecimalW(value);
+        ++i;
+        continue;
+      }
+    }
+    out.push_back(c);
+  }
+  return out;
+}
+
+std::wstring MetricHeaderBlock(const std::wstring& version, const std::wstring& installationId) {
+  return L"User-Agent: CumuloWindows " + version + L" beta " + installationId + L"\r\n";
+}
+
+struct MetricSender::State {
+  const std::wstring version = kVersion;
+  const std::wstring versionDigits = WithoutDots(kVersion);
+  std::wstring installationId;
+  MetricSenderOptions options;
+  MetricTransportFactory factory;
+
+  std::mutex queueMutex;  // guards queue, serial, stopRequested, accepting
+  std::condition_variable wakeup;
+  std::deque<MetricEvent> queue;
+  uint64_t serial = 0;
+  bool stopRequested = false;
+  bool accepting = true;  // false once the thread or the session could not start
+
+  std::mutex urlMutex;
+  std::wstring urlTemplate;
+
+  std::mutex doneMutex;
+  std::condition_variable doneCv;
+  bool done = false;
+
+  void MarkDone() {
+    std::lock_guard<std::mutex> lock(doneMutex);
+    done = true;
+    doneCv.notify_all();
+  }
+
+  void DropEverything() {
+    std::lock_guard<std::mutex> lock(queueMutex);
+    accepting = false;
+    queue.clear();
+  }
+};
+
+std::shared_ptr<MetricSender> MetricSender::Create(const std::wstring& installationId,
+                                                   MetricTransportFactory factory,
+                                                   MetricSenderOptions options) {
+  return std::make_shared<MetricSender>(installationId, std::move(factory), std::move(options));
+}
+
+MetricSender::MetricSender(const std::wstring& installationId, MetricTransportFactory factory,
+                           MetricSenderOptions options)
+    : state_(std::make_shared<State>()) {
+  state_->installationId = installationId;
+  state_->options = std::move(options);
+  state_->factory = std::move(factory);
+  state_->urlTemplate = MetricUrlTemplate(state_->options.host, L"");
+  try {
+    std::thread(&MetricSender::SenderThreadProc, state_).detach();
+  } catch (const std::system_error&) {
+    // Without a thread nothing could ever be delivered; events are dropped instead.
+    state_->DropEverything();
+    state_->MarkDone();
+  }
+}
+
+MetricSender::~MetricSender() {
+  {
+    std::lock_guard<std::mutex> lock(state_->queueMutex);
+    state_->stopRequested = true;
+  }
+  state_->wakeup.notify_one();
+  std::unique_lock<std::mutex> lock(state_->doneMutex);
+  const bool ended =
+      state_->doneCv.wait_for(lock, state_->options.stopWait, [this] { return state_->done; });
+  lock.unlock();
+  if (!ended) state_->DropEverything();
+}
+
+void MetricSender::SendMetric(const std::wstring& name, int32_t value) {
+  std::lock_guard<std::mutex> lock(state_->queueMutex);
+  if (!state_->accepting) return;
+  state_->queue.push_back({++state_->serial, name, value});
+  state_->wakeup.notify_one();
+}
+
+void MetricSender::SetUtm(const std::wstring& tag) {
+  std::lock_guard<std::mutex> lock(state_->urlMutex);
+  state_->urlTemplate = MetricUrlTemplate(state_->options.host, tag);
+}
+
+std::wstring MetricSender::GetInstallationId() const { return state_->installationId; }
+
+void MetricSender::SenderThreadProc(std::shared_ptr<State> state) {
+  std::unique_ptr<MetricTransport> transport;
+  try {
+    if (state->factory) transport = state->factory();
+  } catch (...) {
+    transport.reset();
+  }
+  if (!transport) {
+    state->DropEverything();
+    state->MarkDone();
+    return;
+  }
+  const std::wstring headers = MetricHeaderBlock(state->version, state->installationId);
+  for (;;) {
+    MetricEvent event;
+    {
+      std::unique_lock<std::mutex> lock(state->queueMutex);
+      // The predicate is checked under the same mutex the notifiers take: no lost wake-up.
+      state->wakeup.wait(lock, [&] { return !state->queue.empty() || state->stopRequested; });
+      if (state->queue.empty()) break;
+      event = state->queue.front();
+    }
+    std::wstring urlTemplate;
+    {
+      std::lock_guard<std::mutex> lock(state->urlMutex);
+      urlTemplate = state->urlTemplate;
+    }
+    const std::wstring url = FormatMetricUrl(urlTemplate, state->versionDigits,
+                                             state->installationId, event.name, event.value);
+    bool delivered = false;
+    try {
+      delivered = transport->Send(url, headers);
+    } catch (...) {
+      delivered = false;
+    }
+    if (delivered) {
+      std::lock_guard<std::mutex> lock(state->queueMutex);
+      // The destructor may have dropped the queue meanwhile.
+      if (!state->queue.empty() && state->queue.front().serial == event.serial) {
+        state->queue.pop_front();
+      }
+    } else {
+      std::this_thread::sleep_for(state->options.retryPause);
+    }
+  }
+  transport.reset();
+  state->MarkDone();
+}

@@ -1,0 +1,62 @@
+#pragma once
+// The telemetry channel: events queued from any thread, delivered in order, one at a
+// time, from a thread of the sender's own, each retried until answered with a 2xx.
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+// One open session to the statistics endpoint, used only on the sender thread.
+class MetricTransport {
+ public:
+  virtual ~MetricTransport() = default;
+  // Sends one GET with the extra header block; true when answered with 200-299.
+  virtual bool Send(const std::wstring& url, const std::wstring& headers) = 0;
+};
+
+// Called on the sender thread to open the session; null when it cannot be opened.
+using MetricTransportFactory = std::function<std::unique_ptr<MetricTransport>()>;
+
+struct MetricSenderOptions {
+  std::wstring host;                             // statistics endpoint, host[:port]
+  std::chrono::milliseconds retryPause{500};     // between tries of a refused event
+  std::chrono::milliseconds stopWait{5000};      // the destructor's bound
+};
+
+// The URL template: prefix, optional "&utm=" + tag, and the event suffix.
+std::wstring MetricUrlTemplate(const std::wstring& host, const std::wstring& tag);
+// Fills the suffix's four placeholders; nothing else of the template is touched.
+std::wstring FormatMetricUrl(const std::wstring& urlTemplate, const std::wstring& versionDigits,
+                             const std::wstring& installationId, const std::wstring& name,
+                             int32_t value);
+// "User-Agent: CumuloWindows <version> beta <id>\r\n"
+std::wstring MetricHeaderBlock(const std::wstring& version, const std::wstring& installationId);
+
+class MetricSender {
+ public:
+  // The production sender: WinInet transport to the build's statistics host (Windows only).
+  static std::shared_ptr<MetricSender> Create(const std::wstring& installationId);
+  // Any transport; tests use a recording one.
+  static std::shared_ptr<MetricSender> Create(const std::wstring& installationId,
+                                              MetricTransportFactory factory,
+                                              MetricSenderOptions options);
+
+  MetricSender(const std::wstring& installationId, MetricTransportFactory factory,
+               MetricSenderOptions options);
+  // Lets the thread finish the queue for at most stopWait; what is left is dropped.
+  ~MetricSender();
+  MetricSender(const MetricSender&) = delete;
+  MetricSender& operator=(const MetricSender&) = delete;
+
+  void SendMetric(const std::wstring& name, int32_t value);
+  void SetUtm(const std::wstring& tag);
+  std::wstring GetInstallationId() const;
+
+ private:
+  struct State;
+  static void SenderThreadProc(std::shared_ptr<State> state);
+
+  // Shared with the sender thread, so it stays valid if the thread outlives the wait.
+  std::shared_ptr<State> state_;
+};

@@ -1,0 +1,87 @@
+#!/usr/bin/env python3
+"""Inspects the release executable: PE32 for i386, GUI subsystem, only system DLLs
+imported, manifest, version resource and icon group 128 present. Prints its size."""
+import struct
+import sys
+
+SYSTEM_DLLS = {
+    "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
+    "oleaut32.dll", "comctl32.dll", "wininet.dll", "gdiplus.dll", "msimg32.dll", "shlwapi.dll",
+    "rpcrt4.dll", "psapi.dll", "msvcrt.dll", "crypt32.dll", "uxtheme.dll", "dwmapi.dll", "version.dll",
+}
+RT_ICON_GROUP, RT_VERSION, RT_MANIFEST = 14, 16, 24
+
+
+def fail(msg):
+    print("release check FAILED: " + msg)
+    sys.exit(1)
+
+
+def main(path):
+    data = open(path, "rb").read()
+    if data[:2] != b"MZ":
+        fail("not an MZ executable")
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    if data[pe:pe + 4] != b"PE\0\0":
+        fail("no PE signature")
+    machine, nsections, _, _, _, optsize, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+    opt = pe + 24
+    magic = struct.unpack_from("<H", data, opt)[0]
+    if machine != 0x14C or magic != 0x10B:
+        fail("not PE32 for i386 (machine %#x, magic %#x)" % (machine, magic))
+    subsystem = struct.unpack_from("<H", data, opt + 68)[0]
+    if subsystem != 2:
+        fail("subsystem %d is not the Windows GUI" % subsystem)
+    dirs = opt + 96
+    import_rva, _ = struct.unpack_from("<II", data, dirs + 8)
+    rsrc_rva, _ = struct.unpack_from("<II", data, dirs + 16)
+    sections = []
+    sec = opt + optsize
+    for i in range(nsections):
+        _, vsize, va, rawsize, rawptr = struct.unpack_from("<8sIIII", data, sec + 40 * i)
+        sections.append((va, max(vsize, rawsize), rawptr))
+
+    def off(rva):
+        for va, size, raw in sections:
+            if va <= rva < va + size:
+                return rva - va + raw
+        fail("address %#x outside every section" % rva)
+
+    def cstr(o):
+        return data[o:data.index(b"\0", o)].decode("ascii")
+
+    dlls = []
+    o = off(import_rva)
+    while True:
+        name_rva = struct.unpack_from("<I", data, o + 12)[0]
+        if name_rva == 0:
+            break
+        dlls.append(cstr(off(name_rva)))
+        o += 20
+    foreign = [d for d in dlls if d.lower() not in SYSTEM_DLLS]
+    if foreign:
+        fail("imports non-system DLLs: " + ", ".join(foreign))
+
+    base = off(rsrc_rva)
+
+    def entries(o):
+        named, ids = struct.unpack_from("<HH", data, o + 12)
+        for i in range(named + ids):
+            name, target = struct.unpack_from("<II", data, o + 16 + 8 * i)
+            yield name, target
+
+    types = {}
+    for name, target in entries(base):
+        if target & 0x80000000:
+            types[name] = [n for n, _ in entries(base + (target & 0x7FFFFFFF))]
+    for t, what in ((RT_MANIFEST, "manifest"), (RT_VERSION, "version resource")):
+        if t not in types:
+            fail("no " + what)
+    if 128 not in types.get(RT_ICON_GROUP, []):
+        fail("no icon group 128")
+    print("release check passed: %s, PE32 i386 GUI, imports %s" % (path, ", ".join(dlls)))
+    print("release size: %d bytes" % len(data))
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])
