@@ -1,0 +1,19 @@
+#pragma once
+// What the install worker publishes to the window. 2 is never set and, like any value
+// not listed, counts as an unexpected failure.
+#include <cstdint>
+
+enum InstallOutcome : int32_t {
+  Idle = 0,
+  Running = 1,
+  SetupFailed = 3,
+  ClientStillRunning = 4,
+  PathUnavailable = 5,
+  NoDiskSpace = 6,
+  Succeeded = 7,
+  DownloadFailed = 8,
+};
+
+// Private window messages; wParam bytes done, lParam total bytes.
+constexpr unsigned kWmSetupProgress = 0x1376;
+constexpr unsigned kWmDownloadProgress = 0x1377;
