@@ -1,0 +1,42 @@
+#pragma once
+// Fetches one file over HTTPS into a local file: attempts, redirects, progress, and
+// the mapping of network and file failures onto result codes and telemetry.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "net/metric_sender.h"
+
+enum class DownloadCode : int32_t {
+  NoStatus = 1,
+  Retry = 2,
+  DiskFull = 3,
+  AccessDenied = 4,
+  DiskError = 5,
+  Redirect = 6,
+  Completed = 7,
+};
+
+// Bytes written so far in this attempt, and the announced Content-Length.
+using ProgressCallback = std::function<void(uint32_t received, uint32_t total)>;
+
+class Downloader {
+ public:
+  Downloader(std::shared_ptr<MetricSender> metricSender, std::wstring userAgent,
+             uint32_t maxAttempts);
+
+  // The whole download; blocks the calling thread.
+  [[nodiscard]] DownloadCode Download(const std::wstring& url, const std::wstring& path);
+  // One attempt; the string is the redirect target when the code is Redirect.
+  [[nodiscard]] std::pair<std::wstring, DownloadCode> TryDownload(const std::wstring& url,
+                                                                  const std::wstring& path);
+
+  ProgressCallback progress;  // may be empty
+
+ private:
+  std::shared_ptr<MetricSender> metricSender_;
+  std::wstring userAgent_;
+  uint32_t maxAttempts_;
+};
