@@ -1,0 +1,22 @@
+#pragma once
+// The installer window's texts in English and Russian.
+#include <string>
+
+struct WindowTexts {
+  std::wstring title;
+  std::wstring subtitle;
+  std::wstring installCaption;
+  std::wstring percent;
+  std::wstring agreement;
+  std::wstring linkText;
+  std::wstring linkAddress;
+};
+
+WindowTexts WindowTextsFor(bool russian);
+
+// The main window's title, the same in both languages.
+const wchar_t* WindowTitle();
+// The caption of every message box and of the error dialog.
+const wchar_t* MessageCaption(bool russian);
+// The question asked when the installer does not run as the desktop's user.
+const wchar_t* OtherUserQuestion(bool russian);

@@ -1,0 +1,56 @@
+#pragma once
+// The installer window's behaviour, independent of drawing: timers, first-action
+// telemetry, system checks, progress, the install start and the outcome handling.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "install/install_shared.h"
+#include "ui/window_view.h"
+
+enum WindowTimer : int {
+  PollTimer = 1,
+  IdleTimer = 2,
+  VersionNoticeTimer = 3,
+  ServicePackNoticeTimer = 4,
+  CpuNoticeTimer = 5,
+};
+constexpr uint32_t kPollPeriodMs = 500;
+constexpr uint32_t kIdlePeriodMs = 300000;
+constexpr uint32_t kVersionNoticeDelayMs = 1000;
+constexpr uint32_t kCpuNoticeDelayMs = 0;
+
+struct SystemFacts {
+  bool supportedArchitecture = true;
+  bool windows7OrLater = true;
+  bool windows7Sp1OrLater = true;
+};
+
+class WindowModel {
+ public:
+  WindowModel(WindowView& view, std::shared_ptr<InstallShared> shared, bool russian);
+
+  // The end of the window's opening: ready state, "first", then the system checks.
+  void OnOpened(const SystemFacts& facts);
+  void OnTimer(int id);
+  void OnCloseButton();
+  void OnInstallButton();
+  void OnDownloadProgress(uint32_t received, uint32_t total);
+  void OnSetupProgress(uint32_t done, uint32_t total);
+
+  void ApplyStateVisibility();
+  void ShowPercent();
+  void ReportFailure(const std::wstring& message);
+
+  bool UserActed() const { return userActed_; }
+
+ private:
+  void ShowNoticeAndClose(int timerId);
+  void PollOutcome();
+  void SetPercent(uint64_t computed);
+
+  WindowView& view_;
+  std::shared_ptr<InstallShared> shared_;
+  bool russian_;
+  bool userActed_ = false;
+};

@@ -1,0 +1,320 @@
+#include "ui/window_model.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/install_log.h"
+#include "ui/failure_texts.h"
+#include "ui/ui_texts.h"
+
+namespace {
+
+// Records every request of the model as one line, in order.
+class RecordingView : public WindowView {
+ public:
+  std::vector<std::wstring> calls;
+  bool sameUser = true;
+  bool answerYes = false;
+  bool chooseJournal = false;
+  bool workerStarts = true;
+
+  void SendMetric(const std::wstring& name, int32_t value) override {
+    calls.push_back(L"metric " + name + L":" + std::to_wstring(value));
+  }
+  void Log(const std::wstring& line, int level) override {
+    calls.push_back(std::wstring(L"log ") + L"IEW"[level] + L" " + line);
+  }
+  void SetTimer(int id, uint32_t ms) override {
+    calls.push_back(L"set " + std::to_wstring(id) + L" " + std::to_wstring(ms));
+  }
+  void KillTimer(int id) override { calls.push_back(L"kill " + std::to_wstring(id)); }
+  void DisableInstallButton() override { calls.push_back(L"disable"); }
+  void ApplyVisibility(const Visibility& v) override {
+    calls.push_back(v[static_cast<int>(Control::InstallButton)] ? L"show idle" : L"show running");
+  }
+  void ShowProgress(int32_t percent, const std::wstring& label) override {
+    calls.push_back(L"progress " + std::to_wstring(percent) + L" " + label);
+  }
+  void Repaint() override { calls.push_back(L"repaint"); }
+  void EndDialog() override { calls.push_back(L"end"); }
+  void ShowNotice(const std::wstring& text, const std::wstring& caption) override {
+    calls.push_back(L"notice " + caption + L" " + text);
+  }
+  void ShowWarning(const std::wstring& text, const std::wstring& caption) override {
+    calls.push_back(L"warning " + caption + L" " + text);
+  }
+  bool AskYesNo(const std::wstring&, const std::wstring& caption) override {
+    calls.push_back(L"ask " + caption);
+    return answerYes;
+  }
+  bool RunSetupErrorDialog() override {
+    calls.push_back(L"error dialog");
+    return chooseJournal;
+  }
+  void OpenFile(const std::wstring& path) override { calls.push_back(L"open " + path); }
+  void DeleteFile(const std::wstring& path) override { calls.push_back(L"delete " + path); }
+  bool IsSameUserAsExplorer() override { return sameUser; }
+  bool StartWorker() override {
+    calls.push_back(L"worker");
+    return workerStarts;
+  }
+
+  // The calls that start with `prefix`, in order.
+  std::vector<std::wstring> Only(const std::wstring& prefix) const {
+    std::vector<std::wstring> out;
+    for (const auto& c : calls) {
+      if (c.compare(0, prefix.size(), prefix) == 0) out.push_back(c);
+    }
+    return out;
+  }
+  size_t Count(const std::wstring& call) const {
+    return static_cast<size_t>(std::count(calls.begin(), calls.end(), call));
+  }
+  void Clear() { calls.clear(); }
+};
+
+struct WindowModelTest : ::testing::Test {
+  RecordingView view;
+  std::shared_ptr<InstallShared> shared = std::make_shared<InstallShared>();
+  WindowModel model{view, shared, false};
+
+  void Open() {
+    model.OnOpened({});
+    view.Clear();
+  }
+  void PressInstall() {
+    model.OnInstallButton();
+  }
+};
+
+using Calls = std::vector<std::wstring>;
+
+TEST_F(WindowModelTest, OpeningShowsTheReadyStateSendsFirstAndStartsTheIdleTimer) {
+  shared->installOutcome = SetupFailed;
+  shared->progressPercent = 40;
+  model.OnOpened({});
+  EXPECT_EQ(shared->installOutcome.load(), Idle);
+  EXPECT_EQ(view.calls, (Calls{L"show idle", L"repaint", L"progress 0 0 %", L"repaint",
+                               L"metric first:1", L"set 2 300000"}));
+}
+
+TEST_F(WindowModelTest, SystemChecksTheFirstFailingOneWins) {
+  struct Case {
+    SystemFacts facts;
+    Calls tail;
+  } cases[] = {
+      {{false, false, false},
+       {L"log E Non-compatible CPU architecture.", L"metric unsupported_arch:1", L"disable",
+        L"set 5 0"}},
+      {{true, false, false},
+       {L"log E Windows 7 is a minimal version supported.", L"metric need_win_7:1", L"disable",
+        L"set 3 1000"}},
+      {{true, true, false},
+       {L"log E Windows 7 SP 1 required.", L"metric need_sp1:1", L"disable", L"set 4 1000"}},
+  };
+  for (const auto& c : cases) {
+    RecordingView v;
+    WindowModel m(v, std::make_shared<InstallShared>(), false);
+    m.OnOpened(c.facts);
+    const Calls tail(v.calls.end() - 4, v.calls.end());
+    EXPECT_EQ(tail, c.tail);
+    EXPECT_EQ(v.Count(L"metric first:1"), 1u);
+  }
+}
+
+TEST_F(WindowModelTest, NoticeTimersShowTheirNoticeWithoutIconAndClose) {
+  struct Case {
+    int timer;
+    Notice notice;
+    bool russian;
+  } cases[] = {{CpuNoticeTimer, Notice::Cpu, false},
+               {VersionNoticeTimer, Notice::Version, true},
+               {ServicePackNoticeTimer, Notice::ServicePack, false}};
+  for (const auto& c : cases) {
+    RecordingView v;
+    WindowModel m(v, std::make_shared<InstallShared>(), c.russian);
+    m.OnTimer(c.timer);
+    EXPECT_EQ(v.calls, (Calls{L"kill " + std::to_wstring(c.timer),
+                              std::wstring(L"notice ") + MessageCaption(c.russian) + L" " +
+                                  NoticeText(c.notice, c.russian),
+                              L"end"}));
+    EXPECT_EQ(v.Only(L"metric").size(), 0u);  // no "error" for a notice
+  }
+}
+
+TEST_F(WindowModelTest, CloseBeforeAnyActionSendsClosed) {
+  Open();
+  model.OnCloseButton();
+  EXPECT_EQ(view.calls, (Calls{L"metric closed:1", L"kill 2", L"end"}));
+}
+
+TEST_F(WindowModelTest, IdleTimerSendsNoActionOnceAndLaterActionsSendNothing) {
+  Open();
+  model.OnTimer(IdleTimer);
+  model.OnTimer(IdleTimer);
+  PressInstall();
+  model.OnCloseButton();
+  EXPECT_EQ(view.Only(L"metric"), (Calls{L"metric no_action:1"}));
+  EXPECT_TRUE(model.UserActed());
+}
+
+TEST_F(WindowModelTest, CloseAfterInstallSendsNothing) {
+  Open();
+  PressInstall();
+  model.OnCloseButton();
+  EXPECT_EQ(view.Only(L"metric"), (Calls{L"metric started:1"}));
+  EXPECT_EQ(view.calls.back(), L"end");
+}
+
+TEST_F(WindowModelTest, InstallStartsTheWorkerInOrder) {
+  Open();
+  PressInstall();
+  EXPECT_EQ(view.calls,
+            (Calls{L"log I User started install procedure.", L"metric started:1", L"kill 2",
+                   L"progress 0 0 %", L"repaint", L"show running", L"repaint",
+                   L"log I Starting installation procedure...", L"worker", L"set 1 500",
+                   L"repaint"}));
+  EXPECT_EQ(shared->installOutcome.load(), Running);
+}
+
+TEST_F(WindowModelTest, InstallIsIgnoredUnlessIdle) {
+  Open();
+  for (int32_t outcome : {Running, SetupFailed, Succeeded}) {
+    shared->installOutcome = outcome;
+    PressInstall();
+    EXPECT_TRUE(view.calls.empty());
+  }
+}
+
+TEST_F(WindowModelTest, OtherUserAnsweredNoChangesNothingAndAsksAgain) {
+  Open();
+  view.sameUser = false;
+  PressInstall();
+  PressInstall();
+  EXPECT_EQ(view.calls,
+            (Calls{L"log I User started install procedure.",
+                   L"log W Launched by another user than explorer.",
+                   L"metric not_the_same_user:1", L"ask Cumulo:",
+                   L"log I User started install procedure.",
+                   L"log W Launched by another user than explorer.",
+                   L"metric not_the_same_user:1", L"ask Cumulo:"}));
+  EXPECT_EQ(shared->installOutcome.load(), Idle);
+  EXPECT_FALSE(model.UserActed());
+}
+
+TEST_F(WindowModelTest, OtherUserAnsweredYesInstalls) {
+  Open();
+  view.sameUser = false;
+  view.answerYes = true;
+  PressInstall();
+  EXPECT_EQ(view.Count(L"worker"), 1u);
+  EXPECT_EQ(view.Count(L"metric started:1"), 1u);
+}
+
+TEST_F(WindowModelTest, AWorkerThatCannotStartIsReportedByThePollTimer) {
+  Open();
+  view.workerStarts = false;
+  PressInstall();
+  shared->installOutcome = DownloadFailed;  // what the start function stores
+  model.OnTimer(PollTimer);
+  EXPECT_EQ(view.Count(L"log E Unknown error occuried."), 1u);
+  EXPECT_EQ(shared->installOutcome.load(), Idle);
+}
+
+TEST_F(WindowModelTest, PollTimerWaitsWhileRunningAndClosesOnSuccess) {
+  Open();
+  PressInstall();
+  view.Clear();
+  model.OnTimer(PollTimer);
+  EXPECT_TRUE(view.calls.empty());
+  shared->installOutcome = Succeeded;
+  model.OnTimer(PollTimer);
+  EXPECT_EQ(view.calls, (Calls{L"kill 1", L"end"}));
+}
+
+TEST_F(WindowModelTest, FailureIsReportedInOrderAndASecondRunSendsNoStarted) {
+  Open();
+  PressInstall();
+  shared->progressPercent = 37;
+  shared->installOutcome = NoDiskSpace;
+  view.Clear();
+  model.OnTimer(PollTimer);
+  const OutcomeReport r = OutcomeReportFor(NoDiskSpace, false);
+  EXPECT_EQ(view.calls, (Calls{L"kill 1", L"log E Not enough disk space.", L"metric error:1",
+                               L"show idle", L"repaint", L"progress 0 0 %", L"repaint",
+                               L"warning Cumulo: " + r.message}));
+  EXPECT_EQ(shared->installOutcome.load(), Idle);
+  view.Clear();
+  PressInstall();
+  EXPECT_EQ(view.Only(L"metric"), Calls{});
+  EXPECT_EQ(view.Count(L"worker"), 1u);
+}
+
+TEST_F(WindowModelTest, FailedSetupOffersTheLogInsteadOfTheMessage) {
+  for (bool journal : {true, false}) {
+    RecordingView v;
+    auto s = std::make_shared<InstallShared>();
+    WindowModel m(v, s, true);
+    m.OnOpened({});
+    m.OnInstallButton();
+    s->failedSetupLogPath = L"C:\\t\\Cumulo-x.log";
+    s->installOutcome = SetupFailed;
+    v.chooseJournal = journal;
+    v.Clear();
+    m.OnTimer(PollTimer);
+    EXPECT_EQ(v.Only(L"log"), Calls{L"log E Offline Cumulo Installer failed."});
+    EXPECT_EQ(v.Only(L"warning").size(), 0u);
+    EXPECT_EQ(v.calls.back(), (journal ? L"open " : L"delete ") + s->failedSetupLogPath);
+    EXPECT_EQ(v.calls[v.calls.size() - 2], L"error dialog");
+    EXPECT_EQ(s->failedSetupLogPath, L"C:\\t\\Cumulo-x.log");  // kept until the next run
+  }
+}
+
+TEST_F(WindowModelTest, DownloadProgressMapsOntoTheFirstHalf) {
+  Open();
+  struct Step {
+    uint32_t received, total;
+    int32_t shown;
+    bool repaint;
+  } steps[] = {
+      {0, 1000, 0, false},     // same as the initial 0: nothing to do
+      {999, 1000, 49, true},   // 99, halved with the remainder dropped
+      {999, 1000, 49, false},  // the same percentage again: no repaint
+      {1000, 1000, 50, true},  {3000, 1000, 100, true},  // past the total, capped at 100
+      {4000, 1000, 100, false},
+      {5, 0, 100, false},  // a zero total is ignored
+      {0xFFFFFFFFu, 1, 100, false},
+  };
+  for (const auto& s : steps) {
+    view.Clear();
+    model.OnDownloadProgress(s.received, s.total);
+    EXPECT_EQ(shared->progressPercent.load(), s.shown) << s.received << "/" << s.total;
+    EXPECT_EQ(!view.calls.empty(), s.repaint) << s.received << "/" << s.total;
+  }
+  view.Clear();
+  model.OnDownloadProgress(1200, 1000);
+  EXPECT_EQ(view.calls, (Calls{L"progress 60 60 %", L"repaint"}));
+}
+
+TEST_F(WindowModelTest, SetupProgressMapsOntoTheSecondHalf) {
+  Open();
+  model.OnSetupProgress(1, 3);
+  EXPECT_EQ(shared->progressPercent.load(), 66);
+  model.OnSetupProgress(0, 10);
+  EXPECT_EQ(shared->progressPercent.load(), 50);
+  model.OnSetupProgress(10, 10);
+  EXPECT_EQ(shared->progressPercent.load(), 100);
+  model.OnSetupProgress(0xFFFFFFFFu, 1);
+  EXPECT_EQ(shared->progressPercent.load(), 100);
+}
+
+TEST_F(WindowModelTest, OtherOutcomesLeaveTheVisibilityAlone) {
+  shared->installOutcome = DownloadFailed;
+  model.ApplyStateVisibility();
+  EXPECT_EQ(view.calls, Calls{L"repaint"});
+}
+
+}  // namespace
