@@ -1,9 +1,71 @@
-#include "install/install_procedure.h"
+#include <windows.h>
 
-// Placeholder until the worker lands: every installation fails as unexpected.
-bool StartInstallProcedure(std::shared_ptr<InstallShared> shared) {
-  shared->installOutcome.exchange(DownloadFailed);
-  return false;
+#include "install/app_launcher.h"
+#include "install/install_procedure.h"
+#include "install/install_procedure_steps.h"
+#include "install/install_procedure_workers.h"
+#include "install/process_probe.h"
+#include "install/system_environment.h"
+
+namespace {
+
+class SystemInstallPlatform : public InstallPlatform {
+ public:
+  explicit SystemInstallPlatform(std::shared_ptr<MetricSender> metricSender)
+      : metricSender_(std::move(metricSender)) {}
+
+  bool IsClientRunning() override { return ::IsClientRunning(); }
+  bool CloseRunningClient() override { return ::CloseRunningClient(); }
+  std::wstring GetTempFolder() override { return ::GetTempFolder(); }
+  std::wstring GetProfileFolder() override { return ::GetProfileFolder(); }
+  uint32_t LastError() override { return GetLastError(); }
+  std::wstring MakeUniqueName() override { return ::MakeUniqueName(); }
+  bool IsSupportedArchitecture() override { return ::IsSupportedArchitecture(); }
+
+  DownloadCode Download(const std::wstring& userAgent, const std::wstring& url,
+                        const std::wstring& path, ProgressCallback progress) override {
+    Downloader downloader(metricSender_, userAgent, 5);
+    downloader.progress = std::move(progress);
+    return downloader.Download(url, path);
+  }
+
+  bool RunSetup(const SetupParams& params) override {
+    SetupRunner runner(metricSender_, RunSetupProcess);
+    return runner.RunWithRetry(params);
+  }
+
+  void LaunchClient(const AuthHandoff& handoff) override {
+    const auto platform = MakeSystemLauncherPlatform();
+    AppLauncher launcher(metricSender_, *platform);
+    launcher.LaunchClient(handoff);
+  }
+
+  bool DeleteFile(const std::wstring& path, uint32_t& error) override {
+    if (DeleteFileW(path.c_str())) return true;
+    error = GetLastError();
+    return false;
+  }
+
+  void PostProgress(uintptr_t window, uint32_t received, uint32_t total) override {
+    PostMessageW(reinterpret_cast<HWND>(window), kWmDownloadProgress, received, total);
+  }
+
+ private:
+  std::shared_ptr<MetricSender> metricSender_;
+};
+
+InstallWorkers& Workers() {
+  static InstallWorkers workers;
+  return workers;
 }
 
-void WaitForInstallWorkers() {}
+}  // namespace
+
+bool StartInstallProcedure(std::shared_ptr<InstallShared> shared) {
+  return Workers().Start(std::move(shared), [](InstallShared& state) {
+    SystemInstallPlatform platform(state.metricSender);
+    RunInstallProcedure(state, platform);
+  });
+}
+
+void WaitForInstallWorkers() { Workers().WaitAll(); }

@@ -1,0 +1,70 @@
+#pragma once
+// Starts the installed client from the folder the setup package recorded, hands it the
+// user's e-mail and token, and watches for a few seconds that it really runs.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/auth_handoff.h"
+#include "install/journal_writer.h"
+#include "net/metric_sender.h"
+
+// The command line's buffer in characters, terminator included.
+constexpr size_t kClientCommandLineCapacity = 32768;
+
+// One argument quoted so that CommandLineToArgvW and the C runtime give it back unchanged:
+// backslashes before a quote are doubled and the quote escaped. A value without quotes or
+// trailing backslashes comes out as the value between two double quotes.
+std::wstring QuoteClientArgument(const std::wstring& value);
+
+enum class TokenHandoff { NotFound, Invalid, Valid };
+
+struct ClientCommand {
+  std::wstring applicationName;  // the client's full path
+  std::wstring commandLine;      // the path unquoted, then the hand-off tail when it fits
+  TokenHandoff token = TokenHandoff::NotFound;
+};
+
+// False when the install folder cannot name the client inside the command-line buffer.
+[[nodiscard]] bool BuildClientCommand(const std::wstring& installPath, const AuthHandoff& handoff,
+                                      ClientCommand& out);
+
+struct InstallPathReading {
+  enum class Status { NoKey, NoValue, Found };
+  Status status = Status::NoKey;
+  std::wstring path;
+  uint32_t lastError = 0;  // the thread's code at the failing call
+};
+
+// What the launcher needs from the machine; tests give a fake.
+class LauncherPlatform {
+ public:
+  virtual ~LauncherPlatform() = default;
+  virtual InstallPathReading ReadInstallPath() = 0;
+  virtual bool StartClient(const std::wstring& applicationName, const std::wstring& commandLine,
+                           uint32_t& error) = 0;
+  virtual bool IsClientRunning() = 0;
+  virtual void Sleep(uint32_t milliseconds) = 0;
+};
+
+// The registry, CreateProcessW, the process probe and Sleep (Windows only).
+std::unique_ptr<LauncherPlatform> MakeSystemLauncherPlatform();
+
+constexpr uint32_t kClientPollPauseMs = 250;
+constexpr uint32_t kClientAppearBudgetMs = 4000;
+constexpr uint32_t kClientSettleMs = 1000;
+
+class AppLauncher {
+ public:
+  AppLauncher(std::shared_ptr<MetricSender> metricSender, LauncherPlatform& platform,
+              JournalWriter journal = WriteToProcessJournal);
+  void LaunchClient(const AuthHandoff& handoff);
+
+ private:
+  void WatchClientStart();
+
+  std::shared_ptr<MetricSender> metricSender_;
+  LauncherPlatform& platform_;
+  JournalWriter journal_;
+};

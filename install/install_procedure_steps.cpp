@@ -1,0 +1,91 @@
+#include "install/install_procedure_steps.h"
+
+#include "build_config.h"
+
+#include "install/temp_file_list.h"
+
+std::wstring SetupPackageUrl(const std::wstring& distributionHost) {
+  return L"https://" + distributionHost + L"/cumulo/Cumulo_setup_offline.exe";
+}
+
+namespace {
+
+void Publish(InstallShared& shared, InstallOutcome outcome) { shared.installOutcome.exchange(outcome); }
+
+}  // namespace
+
+void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
+                         const JournalWriter& journal) {
+  MetricSender& metrics = *shared.metricSender;
+  shared.failedSetupLogPath.clear();
+
+  if (platform.IsClientRunning()) {
+    journal(L"Cumulo application is already running, trying to close...", Info);
+    if (!platform.CloseRunningClient()) {
+      journal(L"Failer close running Cumulo application.", Error);
+      Publish(shared, ClientStillRunning);
+      metrics.SendMetric(L"error_cumulo_close_running", 1);
+      return;
+    }
+  }
+
+  const std::wstring temp = platform.GetTempFolder();
+  if (temp.empty()) {
+    const uint32_t error = platform.LastError();
+    journal(L"Failed get temporary folder path.", Error);
+    Publish(shared, PathUnavailable);
+    metrics.SendMetric(L"error_path_get", static_cast<int32_t>(error));
+    return;
+  }
+  if (platform.GetProfileFolder().empty()) {
+    journal(L"Failed get home folder path.", Error);
+    Publish(shared, PathUnavailable);
+    metrics.SendMetric(L"error_home_path", 1);
+    return;
+  }
+  shared.progressPercent.store(0);
+
+  const std::wstring unique = platform.MakeUniqueName();
+  const std::wstring setupFile = temp + L"Cumulo-" + unique + L".exe";
+  const std::wstring logFile = temp + L"Cumulo-" + unique + L".log";
+
+  TempFileList tempFiles(
+      shared.metricSender,
+      [&platform](const std::wstring& path, uint32_t& error) {
+        return platform.DeleteFile(path, error);
+      },
+      journal);
+
+  const std::wstring userAgent = L"CumuloWindows " + metrics.GetInstallationId();
+  ProgressCallback progress = [&shared, &platform](uint32_t received, uint32_t total) {
+    const uintptr_t window = shared.window.load();
+    if (total != 0 && window != 0) platform.PostProgress(window, received, total);
+  };
+  tempFiles.Add(setupFile);  // before the download, so that a partial file goes too
+
+  const DownloadCode downloaded =
+      platform.Download(userAgent, SetupPackageUrl(build_config::kDistributionHost), setupFile,
+                        progress);
+  if (downloaded != DownloadCode::Completed) {
+    Publish(shared, downloaded == DownloadCode::DiskFull ? NoDiskSpace : DownloadFailed);
+    metrics.SendMetric(L"error_cumulo_download", 1);
+    return;
+  }
+
+  SetupParams params;
+  params.workingDirectory = temp;
+  params.setupFile = setupFile;
+  params.logFile = logFile;
+  params.retryAllowed = true;
+  params.installDrivers = platform.IsSupportedArchitecture();
+  if (!platform.RunSetup(params)) {
+    // The log stays for the Journal button; the window decides its fate.
+    shared.failedSetupLogPath = logFile;
+    Publish(shared, SetupFailed);
+    return;
+  }
+  tempFiles.Add(logFile);
+  platform.LaunchClient(shared.handoff);
+  metrics.SendMetric(L"setup_run", 1);
+  Publish(shared, Succeeded);
+}

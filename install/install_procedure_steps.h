@@ -1,0 +1,38 @@
+#pragma once
+// The install worker's procedure over the machine's operations, so that its outcome
+// table runs with fakes as well as on Windows.
+#include <cstdint>
+#include <string>
+
+#include "install/install_shared.h"
+#include "install/journal_writer.h"
+#include "install/setup_runner.h"
+#include "net/downloader.h"
+
+// What the procedure needs from the machine and the other parts, in its order of use.
+class InstallPlatform {
+ public:
+  virtual ~InstallPlatform() = default;
+  virtual bool IsClientRunning() = 0;
+  virtual bool CloseRunningClient() = 0;
+  virtual std::wstring GetTempFolder() = 0;
+  virtual std::wstring GetProfileFolder() = 0;
+  // The thread's last-error code, read right after the failing call.
+  virtual uint32_t LastError() = 0;
+  virtual std::wstring MakeUniqueName() = 0;
+  virtual bool IsSupportedArchitecture() = 0;
+  // One download with its own Downloader, destroyed before this returns.
+  virtual DownloadCode Download(const std::wstring& userAgent, const std::wstring& url,
+                                const std::wstring& path, ProgressCallback progress) = 0;
+  virtual bool RunSetup(const SetupParams& params) = 0;
+  virtual void LaunchClient(const AuthHandoff& handoff) = 0;
+  virtual bool DeleteFile(const std::wstring& path, uint32_t& error) = 0;
+  virtual void PostProgress(uintptr_t window, uint32_t received, uint32_t total) = 0;
+};
+
+// "https://" + the distribution host + the package's path.
+std::wstring SetupPackageUrl(const std::wstring& distributionHost);
+
+// Runs one installation and publishes exactly one final outcome into `shared`.
+void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
+                         const JournalWriter& journal = WriteToProcessJournal);

@@ -1,0 +1,234 @@
+#include "install/install_procedure_steps.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+#include "build_config.h"
+#include "common/recording_transport.h"
+
+namespace {
+
+// Records every call as a short line, in order, and answers as configured.
+class FakeInstallPlatform : public InstallPlatform {
+ public:
+  bool clientRunning = false;
+  bool closes = true;
+  std::wstring temp = L"C:\\T\\";
+  std::wstring profile = L"C:\\Users\\u";
+  uint32_t lastError = 0;
+  std::wstring unique = L"0123";
+  bool supported = true;
+  DownloadCode download = DownloadCode::Completed;
+  std::vector<std::pair<uint32_t, uint32_t>> progressReports;
+  bool setupSucceeds = true;
+  std::set<std::wstring> undeletable;
+  uintptr_t* windowToClearDuringDownload = nullptr;
+
+  std::vector<std::wstring> calls;
+  std::vector<std::pair<uint32_t, uint32_t>> posted;
+  SetupParams setupParams;
+  std::wstring userAgent, url, downloadPath;
+  InstallShared* shared = nullptr;
+  std::vector<int32_t> outcomeAtDelete;
+
+  bool IsClientRunning() override { return clientRunning; }
+  bool CloseRunningClient() override {
+    calls.push_back(L"close");
+    return closes;
+  }
+  std::wstring GetTempFolder() override { return temp; }
+  std::wstring GetProfileFolder() override { return profile; }
+  uint32_t LastError() override { return lastError; }
+  std::wstring MakeUniqueName() override { return unique; }
+  bool IsSupportedArchitecture() override { return supported; }
+  DownloadCode Download(const std::wstring& agent, const std::wstring& u, const std::wstring& path,
+                        ProgressCallback progress) override {
+    calls.push_back(L"download");
+    userAgent = agent;
+    url = u;
+    downloadPath = path;
+    for (const auto& p : progressReports) progress(p.first, p.second);
+    return download;
+  }
+  bool RunSetup(const SetupParams& params) override {
+    calls.push_back(L"setup");
+    setupParams = params;
+    return setupSucceeds;
+  }
+  void LaunchClient(const AuthHandoff& handoff) override {
+    calls.push_back(L"launch " + std::wstring(handoff.email.begin(), handoff.email.end()));
+  }
+  bool DeleteFile(const std::wstring& path, uint32_t& error) override {
+    calls.push_back(L"delete " + path);
+    outcomeAtDelete.push_back(shared->installOutcome.load());
+    if (undeletable.count(path) == 0) return true;
+    error = 32;
+    return false;
+  }
+  void PostProgress(uintptr_t window, uint32_t received, uint32_t total) override {
+    EXPECT_EQ(window, 0x1234u);
+    posted.emplace_back(received, total);
+  }
+};
+
+struct ProcedureRun {
+  int32_t outcome = 0;
+  std::wstring failedLog;
+  std::vector<std::wstring> events;
+  std::vector<std::wstring> lines;
+};
+
+ProcedureRun RunWith(FakeInstallPlatform& platform) {
+  MetricRecorder recorder;
+  InstallShared shared;
+  shared.metricSender = recorder.MakeSender(L"WCid42");
+  shared.handoff = {"u@x", "tok"};
+  shared.window = 0x1234;
+  shared.installOutcome = Running;
+  shared.progressPercent = 37;
+  shared.failedSetupLogPath = L"stale";
+  platform.shared = &shared;
+  ProcedureRun run;
+  RunInstallProcedure(shared, platform, [&run](const std::wstring& m, int level) {
+    run.lines.push_back(std::wstring(level == Info ? L"I " : level == Error ? L"E " : L"W ") + m);
+  });
+  run.outcome = shared.installOutcome.load();
+  run.failedLog = shared.failedSetupLogPath;
+  EXPECT_TRUE(shared.progressPercent == 0 || shared.progressPercent == 37);
+  run.events = DrainEvents(shared.metricSender, recorder);
+  return run;
+}
+
+const std::wstring kExe = L"C:\\T\\Cumulo-0123.exe";
+const std::wstring kLog = L"C:\\T\\Cumulo-0123.log";
+
+}  // namespace
+
+TEST(InstallProcedure, SuccessRoad) {
+  FakeInstallPlatform platform;
+  platform.progressReports = {{16384, 40000}, {40000, 40000}, {5, 0}};
+  const ProcedureRun run = RunWith(platform);
+  EXPECT_EQ(run.outcome, Succeeded);
+  EXPECT_EQ(run.failedLog, L"");
+  EXPECT_EQ(run.events, std::vector<std::wstring>{L"setup_run:1"});
+  EXPECT_TRUE(run.lines.empty());
+  EXPECT_EQ(platform.calls, (std::vector<std::wstring>{L"download", L"setup", L"launch u@x",
+                                                      L"delete " + kExe, L"delete " + kLog}));
+  EXPECT_EQ(platform.outcomeAtDelete, (std::vector<int32_t>{Succeeded, Succeeded}));
+  EXPECT_EQ(platform.userAgent, L"CumuloWindows WCid42");
+  EXPECT_EQ(platform.url, std::wstring(L"https://") + build_config::kDistributionHost +
+                              L"/cumulo/Cumulo_setup_offline.exe");
+  EXPECT_EQ(platform.downloadPath, kExe);
+  // A report without a total is never posted.
+  EXPECT_EQ(platform.posted,
+            (std::vector<std::pair<uint32_t, uint32_t>>{{16384, 40000}, {40000, 40000}}));
+  EXPECT_EQ(platform.setupParams.workingDirectory, L"C:\\T\\");
+  EXPECT_EQ(platform.setupParams.setupFile, kExe);
+  EXPECT_EQ(platform.setupParams.logFile, kLog);
+  EXPECT_EQ(platform.setupParams.extraArguments, L"");
+  EXPECT_TRUE(platform.setupParams.retryAllowed);
+  EXPECT_TRUE(platform.setupParams.installDrivers);
+}
+
+TEST(InstallProcedure, OutcomeTable) {
+  struct Case {
+    const char* name;
+    std::function<void(FakeInstallPlatform&)> arrange;
+    int32_t outcome;
+    std::vector<std::wstring> events;
+    std::vector<std::wstring> lines;
+    std::vector<std::wstring> calls;
+    std::wstring failedLog;
+  };
+  const std::vector<Case> cases = {
+      {"client closes", [](FakeInstallPlatform& p) { p.clientRunning = true; }, Succeeded,
+       {L"setup_run:1"},
+       {L"I Cumulo application is already running, trying to close..."},
+       {L"close", L"download", L"setup", L"launch u@x", L"delete " + kExe, L"delete " + kLog}, L""},
+      {"client stays",
+       [](FakeInstallPlatform& p) {
+         p.clientRunning = true;
+         p.closes = false;
+       },
+       ClientStillRunning, {L"error_cumulo_close_running:1"},
+       {L"I Cumulo application is already running, trying to close...",
+        L"E Failer close running Cumulo application."},
+       {L"close"}, L""},
+      {"no temp folder",
+       [](FakeInstallPlatform& p) {
+         p.temp.clear();
+         p.lastError = 3;
+       },
+       PathUnavailable, {L"error_path_get:3"}, {L"E Failed get temporary folder path."}, {}, L""},
+      {"no profile folder", [](FakeInstallPlatform& p) { p.profile.clear(); }, PathUnavailable,
+       {L"error_home_path:1"}, {L"E Failed get home folder path."}, {}, L""},
+      {"disk full", [](FakeInstallPlatform& p) { p.download = DownloadCode::DiskFull; },
+       NoDiskSpace, {L"error_cumulo_download:1"}, {}, {L"download", L"delete " + kExe}, L""},
+      {"download retries spent", [](FakeInstallPlatform& p) { p.download = DownloadCode::Retry; },
+       DownloadFailed, {L"error_cumulo_download:1"}, {}, {L"download", L"delete " + kExe}, L""},
+      {"access denied", [](FakeInstallPlatform& p) { p.download = DownloadCode::AccessDenied; },
+       DownloadFailed, {L"error_cumulo_download:1"}, {}, {L"download", L"delete " + kExe}, L""},
+      {"setup fails", [](FakeInstallPlatform& p) { p.setupSucceeds = false; }, SetupFailed, {}, {},
+       {L"download", L"setup", L"delete " + kExe}, kLog},
+      {"package cannot be deleted after failed setup",
+       [](FakeInstallPlatform& p) {
+         p.setupSucceeds = false;
+         p.undeletable = {kExe};
+       },
+       SetupFailed, {L"error_del_temp:32"}, {L"E Failed delete file: " + kExe},
+       {L"download", L"setup", L"delete " + kExe}, kLog},
+      {"both files stay after success",
+       [](FakeInstallPlatform& p) { p.undeletable = {kExe, kLog}; }, Succeeded,
+       {L"setup_run:1", L"error_del_temp:32", L"error_del_temp:32"},
+       {L"E Failed delete file: " + kExe, L"E Failed delete file: " + kLog},
+       {L"download", L"setup", L"launch u@x", L"delete " + kExe, L"delete " + kLog}, L""},
+      {"no GUID",
+       [](FakeInstallPlatform& p) {
+         p.unique.clear();
+         p.download = DownloadCode::DiskError;
+       },
+       DownloadFailed, {L"error_cumulo_download:1"}, {},
+       {L"download", L"delete C:\\T\\Cumulo-.exe"}, L""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeInstallPlatform platform;
+    c.arrange(platform);
+    const ProcedureRun run = RunWith(platform);
+    EXPECT_EQ(run.outcome, c.outcome);
+    EXPECT_EQ(run.events, c.events);
+    EXPECT_EQ(run.lines, c.lines);
+    EXPECT_EQ(platform.calls, c.calls);
+    EXPECT_EQ(run.failedLog, c.failedLog);
+    for (const int32_t seen : platform.outcomeAtDelete) EXPECT_EQ(seen, c.outcome);
+  }
+}
+
+TEST(InstallProcedure, UnsupportedArchitectureAsksForNoDrivers) {
+  FakeInstallPlatform platform;
+  platform.supported = false;
+  RunWith(platform);
+  EXPECT_FALSE(platform.setupParams.installDrivers);
+}
+
+TEST(InstallProcedure, ProgressStopsOnceTheWindowIsGone) {
+  MetricRecorder recorder;
+  InstallShared shared;
+  shared.metricSender = recorder.MakeSender();
+  shared.window = 0x1234;
+  struct Platform : FakeInstallPlatform {
+    DownloadCode Download(const std::wstring&, const std::wstring&, const std::wstring&,
+                          ProgressCallback progress) override {
+      progress(1, 10);
+      shared->window = 0;
+      progress(2, 10);
+      return DownloadCode::Completed;
+    }
+  } platform;
+  platform.shared = &shared;
+  RunInstallProcedure(shared, platform, [](const std::wstring&, int) {});
+  EXPECT_EQ(platform.posted, (std::vector<std::pair<uint32_t, uint32_t>>{{1, 10}}));
+  EXPECT_EQ(shared.installOutcome.load(), Succeeded);
+}

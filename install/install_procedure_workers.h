@@ -1,0 +1,36 @@
+#pragma once
+// The install workers of the process: started one per installation, never stopped,
+// waited for once the window has closed so that the process ends after them.
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "install/install_shared.h"
+
+// Makes a thread for `work`; throws std::system_error when none can be made, as
+// std::thread does. Tests give one that fails.
+using ThreadFactory = std::function<std::thread(std::function<void()> work)>;
+
+class InstallWorkers {
+ public:
+  explicit InstallWorkers(ThreadFactory factory = DefaultThreadFactory);
+  ~InstallWorkers();  // waits, like WaitAll
+  InstallWorkers(const InstallWorkers&) = delete;
+  InstallWorkers& operator=(const InstallWorkers&) = delete;
+
+  // Runs `procedure` on a new thread with its own reference to `shared`. When no thread
+  // can be made, publishes DownloadFailed (an unexpected error for the window) and
+  // returns false.
+  [[nodiscard]] bool Start(std::shared_ptr<InstallShared> shared,
+                           std::function<void(InstallShared&)> procedure);
+  void WaitAll();
+
+  static std::thread DefaultThreadFactory(std::function<void()> work);
+
+ private:
+  ThreadFactory factory_;
+  std::mutex mutex_;
+  std::vector<std::thread> threads_;
+};

@@ -1,0 +1,12 @@
+#pragma once
+// Where the install worker's journal lines go: the process journal, or a test's recorder.
+#include <functional>
+#include <string>
+
+#include "app/install_log.h"
+
+using JournalWriter = std::function<void(const std::wstring& message, int level)>;
+
+inline void WriteToProcessJournal(const std::wstring& message, int level) {
+  InstallLog::Instance().Write(message, level);
+}

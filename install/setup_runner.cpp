@@ -1,0 +1,56 @@
+#include "install/setup_runner.h"
+
+#include <utility>
+
+std::wstring SetupCommandLine(const SetupParams& params, bool secondAttempt) {
+  std::wstring line;
+  if (!secondAttempt) line = L"/VERYSILENT /SUPPRESSMSGBOXES /NORESTART /NOCLOSEAPPLICATIONS";
+  if (!params.logFile.empty()) line += L" /LOG=\"" + params.logFile + L"\"";
+  if (!params.installDrivers) line += L" /INSTALL_DRIVERS=NO";
+  if (!params.extraArguments.empty()) line += L" " + params.extraArguments;
+  return line;
+}
+
+SetupRunner::SetupRunner(std::shared_ptr<MetricSender> metricSender, SetupProcessRunner runProcess,
+                         JournalWriter journal)
+    : metricSender_(std::move(metricSender)),
+      runProcess_(std::move(runProcess)),
+      journal_(std::move(journal)) {}
+
+bool SetupRunner::RunWithRetry(const SetupParams& params) {
+  params_ = params;
+  journal_(L"Runnning installer", Info);
+  if (RunOnce(false)) return true;
+  if (!params_.retryAllowed) return false;
+  journal_(L"Runnning installer, second attempt", Info);
+  if (RunOnce(true)) {
+    metricSender_->SendMetric(L"succeeded_on_second_try", 1);
+    return true;
+  }
+  metricSender_->SendMetric(L"failed_on_second_try", 1);
+  return false;
+}
+
+bool SetupRunner::RunOnce(bool secondAttempt) {
+  const SetupAttempt attempt =
+      runProcess_(params_, SetupCommandLine(params_, secondAttempt), secondAttempt);
+  const auto value = static_cast<int32_t>(attempt.value);
+  switch (attempt.stage) {
+    case SetupAttempt::Stage::StartFailed:
+      metricSender_->SendMetric(L"error_setup_start", value);
+      return false;
+    case SetupAttempt::Stage::WaitFailed:
+      metricSender_->SendMetric(L"error_setup_wait", value);
+      return false;
+    case SetupAttempt::Stage::NoExitCode:
+      metricSender_->SendMetric(L"error_setup_no_exit", value);
+      return false;
+    case SetupAttempt::Stage::Exited:
+      break;
+  }
+  if (attempt.value != 0) {
+    metricSender_->SendMetric(L"error_exit_setup", value);
+    return false;
+  }
+  return true;
+}

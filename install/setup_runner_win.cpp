@@ -1,0 +1,36 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include "install/setup_runner.h"
+#include "win/unique_handle.h"
+
+SetupAttempt RunSetupProcess(const SetupParams& params, const std::wstring& parameters, bool show) {
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.lpFile = params.setupFile.c_str();
+  info.lpParameters = parameters.c_str();
+  info.lpDirectory = params.workingDirectory.c_str();
+  info.nShow = show ? SW_SHOW : SW_HIDE;
+  SetupAttempt attempt;
+  if (!ShellExecuteExW(&info) || info.hProcess == nullptr) {
+    attempt.value = GetLastError();
+    return attempt;
+  }
+  // Closed on every path, also when the wait or the exit code fails.
+  ScopedHandle process(info.hProcess);
+  if (WaitForSingleObject(process.Get(), INFINITE) != WAIT_OBJECT_0) {
+    attempt.stage = SetupAttempt::Stage::WaitFailed;
+    attempt.value = GetLastError();
+    return attempt;
+  }
+  DWORD exitCode = 0;
+  if (!GetExitCodeProcess(process.Get(), &exitCode)) {
+    attempt.stage = SetupAttempt::Stage::NoExitCode;
+    attempt.value = GetLastError();
+    return attempt;
+  }
+  attempt.stage = SetupAttempt::Stage::Exited;
+  attempt.value = exitCode;
+  return attempt;
+}
