@@ -9,6 +9,8 @@
 
 #include "net/metric_sender.h"
 
+class DownloadPlatform;
+
 enum class DownloadCode : int32_t {
   NoStatus = 1,
   Retry = 2,
@@ -26,6 +28,10 @@ class Downloader {
  public:
   Downloader(std::shared_ptr<MetricSender> metricSender, std::wstring userAgent,
              uint32_t maxAttempts);
+  // Any platform; tests pass scripted requests and files.
+  Downloader(std::shared_ptr<MetricSender> metricSender, std::wstring userAgent,
+             uint32_t maxAttempts, std::shared_ptr<DownloadPlatform> platform);
+  ~Downloader();
 
   // The whole download; blocks the calling thread.
   [[nodiscard]] DownloadCode Download(const std::wstring& url, const std::wstring& path);
@@ -36,7 +42,12 @@ class Downloader {
   ProgressCallback progress;  // may be empty
 
  private:
+  std::pair<std::wstring, DownloadCode> Attempt(const std::wstring& url, const std::wstring& path);
+  std::pair<std::wstring, DownloadCode> NetworkFailure(uint32_t error);
+  std::pair<std::wstring, DownloadCode> FileFailure(uint32_t error);
+
   std::shared_ptr<MetricSender> metricSender_;
   std::wstring userAgent_;
   uint32_t maxAttempts_;
+  std::shared_ptr<DownloadPlatform> platform_;
 };

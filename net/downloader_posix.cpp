@@ -1,0 +1,20 @@
+// Linux has no WinInet: the stand-in platform opens nothing, so every attempt is a Retry.
+// Tests give the downloader a scripted platform instead.
+#include "net/download_platform.h"
+
+namespace {
+class NoDownloadPlatform : public DownloadPlatform {
+ public:
+  std::unique_ptr<DownloadRequest> OpenRequest(const std::wstring&, const std::wstring&) override {
+    return nullptr;
+  }
+  std::unique_ptr<DownloadFile> CreateDestination(const std::wstring&, uint32_t& error) override {
+    error = download_errors::kAccessDenied;
+    return nullptr;
+  }
+};
+}  // namespace
+
+std::shared_ptr<DownloadPlatform> SystemDownloadPlatform() {
+  return std::make_shared<NoDownloadPlatform>();
+}

@@ -1,0 +1,235 @@
+#include "net/metric_sender.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "common/recording_transport.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+const wchar_t kPrefix[] = L"https://stat.test/update?p=strato";
+
+std::wstring Url(const std::wstring& tag, const std::wstring& name, int32_t value) {
+  return FormatMetricUrl(MetricUrlTemplate(L"stat.test", tag), L"22030052", L"WCid", name, value);
+}
+
+// A transport whose requests wait until the test opens the gate.
+struct Gate {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool open = false;
+  int waiting = 0;
+  bool transportGone = false;
+  std::vector<std::wstring> urls;
+
+  void Open() {
+    std::lock_guard<std::mutex> lock(mutex);
+    open = true;
+    changed.notify_all();
+  }
+  bool WaitFor(const std::function<bool()>& ready) {
+    std::unique_lock<std::mutex> lock(mutex);
+    return changed.wait_for(lock, std::chrono::seconds(20), ready);
+  }
+};
+
+struct GatedTransport : MetricTransport {
+  explicit GatedTransport(std::shared_ptr<Gate> g) : gate(std::move(g)) {}
+  ~GatedTransport() override {
+    std::lock_guard<std::mutex> lock(gate->mutex);
+    gate->transportGone = true;
+    gate->changed.notify_all();
+  }
+  bool Send(const std::wstring& url, const std::wstring&) override {
+    std::unique_lock<std::mutex> lock(gate->mutex);
+    ++gate->waiting;
+    gate->changed.notify_all();
+    gate->changed.wait(lock, [this] { return gate->open; });
+    --gate->waiting;
+    gate->urls.push_back(url);
+    return true;
+  }
+  std::shared_ptr<Gate> gate;
+};
+
+std::shared_ptr<MetricSender> GatedSender(const std::shared_ptr<Gate>& gate) {
+  MetricSenderOptions options;
+  options.host = L"stat.test";
+  options.retryPause = std::chrono::milliseconds(5);
+  return MetricSender::Create(
+      L"WCid", [gate] { return std::unique_ptr<MetricTransport>(new GatedTransport(gate)); },
+      options);
+}
+}  // namespace
+
+TEST(MetricUrl, FillsTheFourPlaceholdersAndNothingElse) {
+  const struct {
+    const wchar_t* tag;
+    const wchar_t* name;
+    int32_t value;
+    std::wstring query;
+  } cases[] = {
+      {L"", L"setup_run", 1, L"&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_setup_run:1"},
+      {L"abc", L"first", 1,
+       L"&utm=abc&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_first:1"},
+      {L"spring%20sale", L"x", 0,
+       L"&utm=spring%20sale&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_x:0"},
+      {L"%s%d", L"x", 7, L"&utm=%s%d&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_x:7"},
+      {L"", L"err", -1, L"&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_err:-1"},
+      {L"", L"err", INT32_MIN,
+       L"&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_err:-2147483648"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Url(c.tag, c.name, c.value), kPrefix + c.query) << c.tag;
+  }
+  EXPECT_EQ(Url(L"", L"x", 1).find(L"&utm="), std::wstring::npos);
+  EXPECT_EQ(static_cast<int32_t>(0x80000000u), INT32_MIN);
+}
+
+TEST(MetricUrl, HeaderBlockCarriesVersionAndIdentifier) {
+  EXPECT_EQ(MetricHeaderBlock(L"22.03.0052", L"WCid"),
+            L"User-Agent: CumuloWindows 22.03.0052 beta WCid\r\n");
+}
+
+TEST(MetricSender, DeliversEventsFromTwoThreadsOnceEachInOrder) {
+  MetricRecorder recorder;
+  auto sender = recorder.MakeSender();
+  constexpr int kEach = 300;
+  auto send = [&](const wchar_t* name) {
+    for (int i = 0; i < kEach; ++i) sender->SendMetric(name, i);
+  };
+  std::thread a(send, L"a"), b(send, L"b");
+  a.join();
+  b.join();
+  const std::vector<std::wstring> events = DrainEvents(sender, recorder);
+  ASSERT_EQ(events.size(), 2u * kEach);
+  int nextA = 0, nextB = 0;
+  for (const auto& e : events) {
+    int& next = e[0] == L'a' ? nextA : nextB;
+    EXPECT_EQ(e.substr(2), std::to_wstring(next)) << e;
+    ++next;
+  }
+  EXPECT_EQ(nextA, kEach);
+  EXPECT_EQ(nextB, kEach);
+  for (const auto& r : recorder.Requests()) {
+    EXPECT_EQ(r.headers, L"User-Agent: CumuloWindows 22.03.0052 beta WCtest0001\r\n");
+  }
+}
+
+TEST(MetricSender, ARefusedEventHoldsBackLaterOnes) {
+  MetricRecorder recorder;
+  recorder.ScriptAnswers({false, false, false});
+  auto sender = recorder.MakeSender();
+  sender->SendMetric(L"first", 1);
+  sender->SendMetric(L"second", 2);
+  const std::vector<std::wstring> delivered = DrainEvents(sender, recorder);
+  const std::vector<std::wstring> expected = {L"first:1", L"second:2"};
+  EXPECT_EQ(delivered, expected);
+  const auto requests = recorder.Requests();
+  ASSERT_EQ(requests.size(), 5u);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_NE(requests[i].url.find(L"new_installer_first:1"), std::wstring::npos) << i;
+  }
+}
+
+TEST(MetricSender, DestroyingWithAnEmptyQueueIsPrompt) {
+  MetricRecorder recorder;
+  auto sender = recorder.MakeSender();
+  sender->SendMetric(L"one", 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const auto start = Clock::now();
+  sender.reset();
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2000));
+  EXPECT_EQ(recorder.DeliveredEvents().size(), 1u);
+}
+
+TEST(MetricSender, AStuckRequestBoundsTheDestructorAtFiveSeconds) {
+  auto gate = std::make_shared<Gate>();
+  auto sender = GatedSender(gate);
+  sender->SendMetric(L"stuck", 1);
+  sender->SendMetric(L"dropped", 1);
+  ASSERT_TRUE(gate->WaitFor([&] { return gate->waiting == 1; }));
+  const auto start = Clock::now();
+  sender.reset();
+  const auto took = Clock::now() - start;
+  EXPECT_GE(took, std::chrono::milliseconds(4500));
+  EXPECT_LT(took, std::chrono::milliseconds(7000));
+  // Released late, the thread finishes on the state it shares and drops the rest.
+  gate->Open();
+  ASSERT_TRUE(gate->WaitFor([&] { return gate->transportGone; }));
+  std::lock_guard<std::mutex> lock(gate->mutex);
+  EXPECT_EQ(gate->urls.size(), 1u);
+}
+
+TEST(MetricSender, ASessionThatCannotOpenDropsEvents) {
+  MetricSenderOptions options;
+  options.host = L"stat.test";
+  std::atomic<int> opened{0};
+  auto sender = MetricSender::Create(
+      L"WCid",
+      [&opened]() -> std::unique_ptr<MetricTransport> {
+        ++opened;
+        return nullptr;
+      },
+      options);
+  for (int i = 0; i < 10; ++i) sender->SendMetric(L"lost", i);
+  const auto start = Clock::now();
+  sender.reset();
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2000));
+  EXPECT_EQ(opened.load(), 1);
+}
+
+TEST(MetricSender, TheTagAppliesToEventsQueuedBeforeItButSentAfter) {
+  auto gate = std::make_shared<Gate>();
+  auto sender = GatedSender(gate);
+  sender->SendMetric(L"before", 1);
+  ASSERT_TRUE(gate->WaitFor([&] { return gate->waiting == 1; }));
+  sender->SendMetric(L"queued", 2);
+  sender->SetUtm(L"spring%20sale");
+  gate->Open();
+  sender.reset();
+  std::lock_guard<std::mutex> lock(gate->mutex);
+  ASSERT_EQ(gate->urls.size(), 2u);
+  EXPECT_EQ(gate->urls[0].find(L"&utm="), std::wstring::npos);
+  EXPECT_EQ(gate->urls[1],
+            std::wstring(kPrefix) +
+                L"&utm=spring%20sale&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_queued:2");
+  EXPECT_EQ(sender, nullptr);
+}
+
+TEST(MetricSender, GivesBackTheInstallationId) {
+  MetricRecorder recorder;
+  auto sender = recorder.MakeSender(L"WC12345");
+  EXPECT_EQ(sender->GetInstallationId(), L"WC12345");
+}
+
+// A measurement, not a test: run with --gtest_also_run_disabled_tests
+// --gtest_filter=MetricSenderBench.*
+TEST(MetricSenderBench, DISABLED_SendMetricFromTwoThreads) {
+  MetricRecorder recorder;
+  constexpr int kCalls = 200000;
+  std::vector<double> perCall;
+  for (int run = 0; run < 5; ++run) {
+    auto sender = recorder.MakeSender();
+    std::atomic<int64_t> totalNs{0};
+    auto work = [&] {
+      const auto start = Clock::now();
+      for (int i = 0; i < kCalls; ++i) sender->SendMetric(L"bench_event", i);
+      totalNs += std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count();
+    };
+    std::thread a(work), b(work);
+    a.join();
+    b.join();
+    perCall.push_back(static_cast<double>(totalNs.load()) / (2.0 * kCalls));
+    sender.reset();
+  }
+  std::sort(perCall.begin(), perCall.end());
+  std::printf("SendMetric from 2 threads: median %.0f ns per call (5 runs of 2 x %d)\n",
+              perCall[perCall.size() / 2], kCalls);
+}
