@@ -1,0 +1,119 @@
+// The downloader's platform on Windows: a WinInet session, connection and request per
+// attempt, and the destination written with the file API.
+#include <windows.h>
+#include <wininet.h>
+
+#include "net/download_platform.h"
+#include "win/unique_handle.h"
+#include "win/wininet_handle.h"
+
+namespace {
+// Reload from the server, TLS whatever the URL's scheme, binary transfer.
+constexpr DWORD kRequestFlags =
+    INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE | INTERNET_FLAG_TRANSFER_BINARY;
+constexpr DWORD_PTR kContext = 1;
+
+class WinInetRequest : public DownloadRequest {
+ public:
+  WinInetRequest(ScopedInternetSession session, CrackedUrl target, std::wstring userAgent)
+      : session_(std::move(session)), target_(std::move(target)), userAgent_(std::move(userAgent)) {}
+
+  uint32_t Send() override {
+    connection_.Reset(InternetConnectW(session_.Get(), target_.server.c_str(), target_.port,
+                                       nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, kContext));
+    if (!connection_) return GetLastError();
+    request_.Reset(HttpOpenRequestW(connection_.Get(), L"GET", target_.object.c_str(),
+                                    L"HTTP/1.0", nullptr, nullptr, kRequestFlags, kContext));
+    if (!request_) return GetLastError();
+    const std::wstring header = L"User-Agent: " + userAgent_;
+    // Its result does not matter: the session's agent string is the same text.
+    HttpAddRequestHeadersW(request_.Get(), header.c_str(), static_cast<DWORD>(header.size()),
+                           HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+    if (!HttpSendRequestW(request_.Get(), nullptr, 0, nullptr, 0)) return GetLastError();
+    return 0;
+  }
+
+  bool QueryStatus(uint32_t& status) override {
+    DWORD value = 0;
+    if (!QueryHttpStatus(request_.Get(), value)) return false;
+    status = value;
+    return true;
+  }
+
+  bool QueryRawHeaders(std::wstring& block) override {
+    return QueryHttpRawHeaders(request_.Get(), block);
+  }
+
+  uint32_t Read(uint8_t* buffer, uint32_t capacity, uint32_t& got) override {
+    DWORD read = 0;
+    if (!InternetReadFile(request_.Get(), buffer, capacity, &read)) return GetLastError();
+    got = read;
+    return 0;
+  }
+
+ private:
+  // Declared in opening order, so that they close request first, session last.
+  ScopedInternetSession session_;
+  CrackedUrl target_;
+  std::wstring userAgent_;
+  ScopedInternetConnection connection_;
+  ScopedInternetRequest request_;
+};
+
+class WinFile : public DownloadFile {
+ public:
+  explicit WinFile(ScopedFile file) : file_(std::move(file)) {}
+
+  uint32_t Write(const uint8_t* data, uint32_t size) override {
+    while (size > 0) {
+      DWORD written = 0;
+      if (!WriteFile(file_.Get(), data, size, &written, nullptr)) return GetLastError();
+      if (written == 0) return ERROR_WRITE_FAULT;
+      data += written;
+      size -= written;
+    }
+    return 0;
+  }
+
+  uint32_t Close() override {
+    if (!CloseHandle(file_.Release())) return GetLastError();
+    return 0;
+  }
+
+ private:
+  ScopedFile file_;
+};
+
+class WinDownloadPlatform : public DownloadPlatform {
+ public:
+  std::unique_ptr<DownloadRequest> OpenRequest(const std::wstring& url,
+                                               const std::wstring& userAgent) override {
+    ScopedInternetSession session;
+    if (OpenInternetSession(userAgent, session) != 0) return nullptr;
+    const DWORD options[][2] = {{INTERNET_OPTION_CONNECT_TIMEOUT, 30000},
+                                {INTERNET_OPTION_CONNECT_BACKOFF, 5000},
+                                {INTERNET_OPTION_CONNECT_RETRIES, 5}};
+    for (const auto& option : options) {
+      DWORD value = option[1];
+      InternetSetOptionW(session.Get(), option[0], &value, sizeof value);
+    }
+    CrackedUrl target;
+    if (!CrackUrl(url, target)) return nullptr;
+    return std::make_unique<WinInetRequest>(std::move(session), std::move(target), userAgent);
+  }
+
+  std::unique_ptr<DownloadFile> CreateDestination(const std::wstring& path, uint32_t& error) override {
+    ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+      error = GetLastError();
+      return nullptr;
+    }
+    return std::make_unique<WinFile>(std::move(file));
+  }
+};
+}  // namespace
+
+std::shared_ptr<DownloadPlatform> SystemDownloadPlatform() {
+  return std::make_shared<WinDownloadPlatform>();
+}
