@@ -14,10 +14,10 @@ TEST(QuoteClientArgument, CommandLineRules) {
   const std::vector<Case> cases = {
       {L"user@example.com", L"\"user@example.com\""},
       {L"a b", L"\"a b\""},
-      {L"a\\b", L"\"a\\b\""},           // inner backslashes stay
-      {L"a\"b", L"\"a\\\"b\""},         // quote escaped
-      {L"a\\\"b", L"\"a\\\\\\\"b\""},   // backslash before a quote doubled, quote escaped
-      {L"tok\\", L"\"tok\\\\\""},       // trailing backslash doubled
+      {L"a\\b", L"\"a\\b\""},          // inner backslashes stay
+      {L"a\"b", L"\"a\\\"b\""},        // quote escaped
+      {L"a\\\"b", L"\"a\\\\\\\"b\""},  // backslash before a quote doubled, quote escaped
+      {L"tok\\", L"\"tok\\\\\""},      // trailing backslash doubled
       {L"tok\\\\", L"\"tok\\\\\\\\\""},
       {L"\"", L"\"\\\"\""},
   };
@@ -130,7 +130,8 @@ TEST(AppLauncher, ClientAppearsAtOnce) {
   EXPECT_TRUE(run.lines.empty());
   ASSERT_EQ(platform.started.size(), 1u);
   EXPECT_EQ(platform.started[0].first, L"C:\\P\\Cumulo.exe");
-  EXPECT_EQ(platform.started[0].second, L"C:\\P\\Cumulo.exe -auth_email \"u@x.ru\" -auth_token \"tok\"");
+  EXPECT_EQ(platform.started[0].second,
+            L"C:\\P\\Cumulo.exe -auth_email \"u@x.ru\" -auth_token \"tok\"");
   EXPECT_EQ(platform.probes, 2);
   EXPECT_EQ(platform.clockMs, 1000u);
 }
@@ -175,13 +176,28 @@ TEST(AppLauncher, FailuresBeforeTheWatch) {
   };
   using S = InstallPathReading::Status;
   const std::vector<Case> cases = {
-      {"no key", {S::NoKey, L"", 2}, true, {"u", "t"}, {L"err_cumulo_settings:2"},
+      {"no key",
+       {S::NoKey, L"", 2},
+       true,
+       {"u", "t"},
+       {L"err_cumulo_settings:2"},
        {L"E Starting Cumulo application failed: no Aldervane_Cumulo key"}},
-      {"no value", {S::NoValue, L"", 0}, true, {"u", "t"}, {L"err_cumulo_ins_path:0"},
+      {"no value",
+       {S::NoValue, L"", 0},
+       true,
+       {"u", "t"},
+       {L"err_cumulo_ins_path:0"},
        {L"E Starting Cumulo application failed: no InstallPath"}},
-      {"path too long", {S::Found, std::wstring(40000, L'a'), 0}, true, {"u", "t"},
-       {L"err_cumulo_ins_path:0"}, {L"E Starting Cumulo application failed: no InstallPath"}},
-      {"start fails", {S::Found, L"C:\\P", 0}, false, {"u", "\xC3"},
+      {"path too long",
+       {S::Found, std::wstring(40000, L'a'), 0},
+       true,
+       {"u", "t"},
+       {L"err_cumulo_ins_path:0"},
+       {L"E Starting Cumulo application failed: no InstallPath"}},
+      {"start fails",
+       {S::Found, L"C:\\P", 0},
+       false,
+       {"u", "\xC3"},
        {L"found_invalid_tok:1", L"err_cumulo_start:2"},
        {L"E Starting Cumulo application failed: 2"}},
   };

@@ -17,7 +17,8 @@ class SystemLauncherPlatform : public LauncherPlatform {
   InstallPathReading ReadInstallPath() override {
     InstallPathReading reading;
     ScopedRegKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, key.Receive()) !=
+        ERROR_SUCCESS) {
       reading.lastError = GetLastError();
       return reading;
     }

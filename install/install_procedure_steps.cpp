@@ -1,7 +1,6 @@
 #include "install/install_procedure_steps.h"
 
 #include "build_config.h"
-
 #include "install/temp_file_list.h"
 
 std::wstring SetupPackageUrl(const std::wstring& distributionHost) {
@@ -10,7 +9,9 @@ std::wstring SetupPackageUrl(const std::wstring& distributionHost) {
 
 namespace {
 
-void Publish(InstallShared& shared, InstallOutcome outcome) { shared.installOutcome.exchange(outcome); }
+void Publish(InstallShared& shared, InstallOutcome outcome) {
+  shared.installOutcome.exchange(outcome);
+}
 
 }  // namespace
 
@@ -52,7 +53,7 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
   TempFileList tempFiles(
       shared.metricSender,
       [&platform](const std::wstring& path, uint32_t& error) {
-        return platform.DeleteFile(path, error);
+        return platform.RemoveFile(path, error);
       },
       journal);
 
@@ -63,9 +64,8 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
   };
   tempFiles.Add(setupFile);  // before the download, so that a partial file goes too
 
-  const DownloadCode downloaded =
-      platform.Download(userAgent, SetupPackageUrl(build_config::kDistributionHost), setupFile,
-                        progress);
+  const DownloadCode downloaded = platform.Download(
+      userAgent, SetupPackageUrl(build_config::kDistributionHost), setupFile, progress);
   if (downloaded != DownloadCode::Completed) {
     Publish(shared, downloaded == DownloadCode::DiskFull ? NoDiskSpace : DownloadFailed);
     metrics.SendMetric(L"error_cumulo_download", 1);

@@ -26,7 +26,7 @@ class InstallPlatform {
                                 const std::wstring& path, ProgressCallback progress) = 0;
   virtual bool RunSetup(const SetupParams& params) = 0;
   virtual void LaunchClient(const AuthHandoff& handoff) = 0;
-  virtual bool DeleteFile(const std::wstring& path, uint32_t& error) = 0;
+  virtual bool RemoveFile(const std::wstring& path, uint32_t& error) = 0;
   virtual void PostProgress(uintptr_t window, uint32_t received, uint32_t total) = 0;
 };
 

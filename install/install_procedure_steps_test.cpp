@@ -60,7 +60,7 @@ class FakeInstallPlatform : public InstallPlatform {
   void LaunchClient(const AuthHandoff& handoff) override {
     calls.push_back(L"launch " + std::wstring(handoff.email.begin(), handoff.email.end()));
   }
-  bool DeleteFile(const std::wstring& path, uint32_t& error) override {
+  bool RemoveFile(const std::wstring& path, uint32_t& error) override {
     calls.push_back(L"delete " + path);
     outcomeAtDelete.push_back(shared->installOutcome.load());
     if (undeletable.count(path) == 0) return true;
@@ -115,7 +115,7 @@ TEST(InstallProcedure, SuccessRoad) {
   EXPECT_EQ(run.events, std::vector<std::wstring>{L"setup_run:1"});
   EXPECT_TRUE(run.lines.empty());
   EXPECT_EQ(platform.calls, (std::vector<std::wstring>{L"download", L"setup", L"launch u@x",
-                                                      L"delete " + kExe, L"delete " + kLog}));
+                                                       L"delete " + kExe, L"delete " + kLog}));
   EXPECT_EQ(platform.outcomeAtDelete, (std::vector<int32_t>{Succeeded, Succeeded}));
   EXPECT_EQ(platform.userAgent, L"CumuloWindows WCid42");
   EXPECT_EQ(platform.url, std::wstring(L"https://") + build_config::kDistributionHost +
@@ -143,54 +143,98 @@ TEST(InstallProcedure, OutcomeTable) {
     std::wstring failedLog;
   };
   const std::vector<Case> cases = {
-      {"client closes", [](FakeInstallPlatform& p) { p.clientRunning = true; }, Succeeded,
+      {"client closes",
+       [](FakeInstallPlatform& p) { p.clientRunning = true; },
+       Succeeded,
        {L"setup_run:1"},
        {L"I Cumulo application is already running, trying to close..."},
-       {L"close", L"download", L"setup", L"launch u@x", L"delete " + kExe, L"delete " + kLog}, L""},
+       {L"close", L"download", L"setup", L"launch u@x", L"delete " + kExe, L"delete " + kLog},
+       L""},
       {"client stays",
        [](FakeInstallPlatform& p) {
          p.clientRunning = true;
          p.closes = false;
        },
-       ClientStillRunning, {L"error_cumulo_close_running:1"},
+       ClientStillRunning,
+       {L"error_cumulo_close_running:1"},
        {L"I Cumulo application is already running, trying to close...",
         L"E Failer close running Cumulo application."},
-       {L"close"}, L""},
+       {L"close"},
+       L""},
       {"no temp folder",
        [](FakeInstallPlatform& p) {
          p.temp.clear();
          p.lastError = 3;
        },
-       PathUnavailable, {L"error_path_get:3"}, {L"E Failed get temporary folder path."}, {}, L""},
-      {"no profile folder", [](FakeInstallPlatform& p) { p.profile.clear(); }, PathUnavailable,
-       {L"error_home_path:1"}, {L"E Failed get home folder path."}, {}, L""},
-      {"disk full", [](FakeInstallPlatform& p) { p.download = DownloadCode::DiskFull; },
-       NoDiskSpace, {L"error_cumulo_download:1"}, {}, {L"download", L"delete " + kExe}, L""},
-      {"download retries spent", [](FakeInstallPlatform& p) { p.download = DownloadCode::Retry; },
-       DownloadFailed, {L"error_cumulo_download:1"}, {}, {L"download", L"delete " + kExe}, L""},
-      {"access denied", [](FakeInstallPlatform& p) { p.download = DownloadCode::AccessDenied; },
-       DownloadFailed, {L"error_cumulo_download:1"}, {}, {L"download", L"delete " + kExe}, L""},
-      {"setup fails", [](FakeInstallPlatform& p) { p.setupSucceeds = false; }, SetupFailed, {}, {},
-       {L"download", L"setup", L"delete " + kExe}, kLog},
+       PathUnavailable,
+       {L"error_path_get:3"},
+       {L"E Failed get temporary folder path."},
+       {},
+       L""},
+      {"no profile folder",
+       [](FakeInstallPlatform& p) { p.profile.clear(); },
+       PathUnavailable,
+       {L"error_home_path:1"},
+       {L"E Failed get home folder path."},
+       {},
+       L""},
+      {"disk full",
+       [](FakeInstallPlatform& p) { p.download = DownloadCode::DiskFull; },
+       NoDiskSpace,
+       {L"error_cumulo_download:1"},
+       {},
+       {L"download", L"delete " + kExe},
+       L""},
+      {"download retries spent",
+       [](FakeInstallPlatform& p) { p.download = DownloadCode::Retry; },
+       DownloadFailed,
+       {L"error_cumulo_download:1"},
+       {},
+       {L"download", L"delete " + kExe},
+       L""},
+      {"access denied",
+       [](FakeInstallPlatform& p) { p.download = DownloadCode::AccessDenied; },
+       DownloadFailed,
+       {L"error_cumulo_download:1"},
+       {},
+       {L"download", L"delete " + kExe},
+       L""},
+      {"setup fails",
+       [](FakeInstallPlatform& p) { p.setupSucceeds = false; },
+       SetupFailed,
+       {},
+       {},
+       {L"download", L"setup", L"delete " + kExe},
+       kLog},
       {"package cannot be deleted after failed setup",
        [](FakeInstallPlatform& p) {
          p.setupSucceeds = false;
          p.undeletable = {kExe};
        },
-       SetupFailed, {L"error_del_temp:32"}, {L"E Failed delete file: " + kExe},
-       {L"download", L"setup", L"delete " + kExe}, kLog},
+       SetupFailed,
+       {L"error_del_temp:32"},
+       {L"E Failed delete file: " + kExe},
+       {L"download", L"setup", L"delete " + kExe},
+       kLog},
       {"both files stay after success",
-       [](FakeInstallPlatform& p) { p.undeletable = {kExe, kLog}; }, Succeeded,
+       [](FakeInstallPlatform& p) {
+         p.undeletable = {kExe, kLog};
+       },
+       Succeeded,
        {L"setup_run:1", L"error_del_temp:32", L"error_del_temp:32"},
        {L"E Failed delete file: " + kExe, L"E Failed delete file: " + kLog},
-       {L"download", L"setup", L"launch u@x", L"delete " + kExe, L"delete " + kLog}, L""},
+       {L"download", L"setup", L"launch u@x", L"delete " + kExe, L"delete " + kLog},
+       L""},
       {"no GUID",
        [](FakeInstallPlatform& p) {
          p.unique.clear();
          p.download = DownloadCode::DiskError;
        },
-       DownloadFailed, {L"error_cumulo_download:1"}, {},
-       {L"download", L"delete C:\\T\\Cumulo-.exe"}, L""},
+       DownloadFailed,
+       {L"error_cumulo_download:1"},
+       {},
+       {L"download", L"delete C:\\T\\Cumulo-.exe"},
+       L""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

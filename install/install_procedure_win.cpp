@@ -40,7 +40,7 @@ class SystemInstallPlatform : public InstallPlatform {
     launcher.LaunchClient(handoff);
   }
 
-  bool DeleteFile(const std::wstring& path, uint32_t& error) override {
+  bool RemoveFile(const std::wstring& path, uint32_t& error) override {
     if (DeleteFileW(path.c_str())) return true;
     error = GetLastError();
     return false;

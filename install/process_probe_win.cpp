@@ -32,7 +32,8 @@ TokenUserBlock GetProcessTokenUser(DWORD pid, const std::wstring& filter,
   if (pid == 0) return nullptr;
   ScopedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid));
   if (!process) return nullptr;
-  if (!filter.empty() && !ImageNameMatchesFilter(GetProcessImageName(process.Get(), sink), filter)) {
+  if (!filter.empty() &&
+      !ImageNameMatchesFilter(GetProcessImageName(process.Get(), sink), filter)) {
     return nullptr;
   }
   ScopedHandle token;
@@ -48,10 +49,12 @@ TokenUserBlock GetProcessTokenUser(DWORD pid, const std::wstring& filter,
     return nullptr;
   }
   if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return nullptr;
-  TokenUserBlock block(static_cast<TOKEN_USER*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, length)));
+  TokenUserBlock block(
+      static_cast<TOKEN_USER*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, length)));
   if (!block) {
     const DWORD error = GetLastError();
-    sink("Failed to alloc heap, len: " + std::to_string(length) + ", error: " + std::to_string(error));
+    sink("Failed to alloc heap, len: " + std::to_string(length) +
+         ", error: " + std::to_string(error));
     return nullptr;
   }
   if (!GetTokenInformation(token.Get(), TokenUser, block.get(), length, &length)) {

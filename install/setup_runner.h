@@ -15,7 +15,7 @@ struct SetupParams {
   std::wstring logFile;         // empty: no /LOG switch
   std::wstring extraArguments;  // appended after one space when not empty
   bool retryAllowed = true;
-  bool installDrivers = true;   // false adds " /INSTALL_DRIVERS=NO"
+  bool installDrivers = true;  // false adds " /INSTALL_DRIVERS=NO"
 };
 
 // The package's parameters (without its path) for the first or the second attempt.
@@ -29,8 +29,8 @@ struct SetupAttempt {
 };
 
 // Starts the package with `parameters`, shown or hidden, and waits for its end.
-using SetupProcessRunner =
-    std::function<SetupAttempt(const SetupParams& params, const std::wstring& parameters, bool show)>;
+using SetupProcessRunner = std::function<SetupAttempt(const SetupParams& params,
+                                                      const std::wstring& parameters, bool show)>;
 
 // The production runner: ShellExecuteExW and an unbounded wait (Windows only).
 SetupAttempt RunSetupProcess(const SetupParams& params, const std::wstring& parameters, bool show);

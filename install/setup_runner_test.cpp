@@ -96,24 +96,25 @@ TEST(SetupRunner, RetryTable) {
     std::vector<std::pair<std::wstring, bool>> starts;
     size_t next = 0;
     {
-    SetupRunner runner(
-        sender,
-        [&](const SetupParams& p, const std::wstring& parameters, bool show) {
-          EXPECT_EQ(p.setupFile, L"C:\\T\\Cumulo-x.exe");
-          starts.emplace_back(parameters, show);
-          return c.attempts.at(next++);
-        },
-        [&](const std::wstring& m, int level) {
-          lines.push_back((level == Info ? L"I " : L"? ") + m);
-        });
-    SetupParams p = Params();
-    p.retryAllowed = c.retryAllowed;
-    EXPECT_EQ(runner.RunWithRetry(p), c.result);
+      SetupRunner runner(
+          sender,
+          [&](const SetupParams& p, const std::wstring& parameters, bool show) {
+            EXPECT_EQ(p.setupFile, L"C:\\T\\Cumulo-x.exe");
+            starts.emplace_back(parameters, show);
+            return c.attempts.at(next++);
+          },
+          [&](const std::wstring& m, int level) {
+            lines.push_back((level == Info ? L"I " : L"? ") + m);
+          });
+      SetupParams p = Params();
+      p.retryAllowed = c.retryAllowed;
+      EXPECT_EQ(runner.RunWithRetry(p), c.result);
     }
     EXPECT_EQ(next, c.attempts.size());
     EXPECT_EQ(lines, c.lines);
     ASSERT_GE(starts.size(), 1u);
-    EXPECT_EQ(starts[0], std::make_pair(std::wstring(kSilent) + L" /LOG=\"C:\\T\\Cumulo-x.log\"", false));
+    EXPECT_EQ(starts[0],
+              std::make_pair(std::wstring(kSilent) + L" /LOG=\"C:\\T\\Cumulo-x.log\"", false));
     if (starts.size() == 2) {
       EXPECT_EQ(starts[1], std::make_pair(std::wstring(L" /LOG=\"C:\\T\\Cumulo-x.log\""), true));
     }

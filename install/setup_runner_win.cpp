@@ -1,5 +1,5 @@
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include "install/setup_runner.h"
 #include "win/unique_handle.h"
