@@ -90,9 +90,9 @@ void WindowModel::ReportFailure(const std::wstring& message) {
   const std::wstring logPath = shared_->failedSetupLogPath;
   if (!logPath.empty()) {
     if (view_.RunSetupErrorDialog()) {
-      view_.OpenFile(logPath);
+      view_.OpenInShell(logPath);
     } else {
-      view_.DeleteFile(logPath);
+      view_.RemoveFile(logPath);
     }
     return;
   }

@@ -54,8 +54,8 @@ class RecordingView : public WindowView {
     calls.push_back(L"error dialog");
     return chooseJournal;
   }
-  void OpenFile(const std::wstring& path) override { calls.push_back(L"open " + path); }
-  void DeleteFile(const std::wstring& path) override { calls.push_back(L"delete " + path); }
+  void OpenInShell(const std::wstring& path) override { calls.push_back(L"open " + path); }
+  void RemoveFile(const std::wstring& path) override { calls.push_back(L"delete " + path); }
   bool IsSameUserAsExplorer() override { return sameUser; }
   bool StartWorker() override {
     calls.push_back(L"worker");

@@ -30,8 +30,8 @@ class WindowView {
   virtual bool AskYesNo(const std::wstring& text, const std::wstring& caption) = 0;
   // The error dialog after a failed setup; true when the user chose "Journal".
   virtual bool RunSetupErrorDialog() = 0;
-  virtual void OpenFile(const std::wstring& path) = 0;    // failures ignored
-  virtual void DeleteFile(const std::wstring& path) = 0;  // failures ignored
+  virtual void OpenInShell(const std::wstring& path) = 0;  // failures ignored
+  virtual void RemoveFile(const std::wstring& path) = 0;   // failures ignored
 
   virtual bool IsSameUserAsExplorer() = 0;
   // Starts the install worker; on failure the worker side has stored a failure outcome.

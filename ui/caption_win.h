@@ -1,0 +1,20 @@
+#pragma once
+// A transparent text label; with an address it is a link that opens in the browser.
+// Its font and colour come from the window's WM_CTLCOLOR handling.
+#include <string>
+
+#include "ui/interactive_control_win.h"
+
+class Caption : public InteractiveControl {
+ public:
+  std::wstring linkAddress;  // empty for a plain label
+
+ protected:
+  void PreSubclassWindow() override;
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Repaint() override;
+  void BeforeLeftButtonUp() override;
+
+ private:
+  HCURSOR handCursor_ = nullptr;
+};

@@ -1,0 +1,6 @@
+#pragma once
+// The 1-or-2 display scale of a device context (its horizontal density).
+#include <windows.h>
+
+int DisplayScale(HDC dc);
+int DisplayScaleOfWindow(HWND window);

@@ -1,0 +1,322 @@
+#include "ui/installer_dialog_impl_win.h"
+
+#include <shellapi.h>
+
+#include "app/install_log.h"
+#include "install/install_procedure.h"
+#include "install/process_probe.h"
+#include "install/system_environment.h"
+#include "res/resource.h"
+#include "ui/display_scale_win.h"
+#include "ui/setup_error_dialog_win.h"
+#include "ui/ui_language.h"
+#include "ui/ui_texts.h"
+#include "win/gdi_scope.h"
+#include "win/redraw_in_parent.h"
+
+namespace {
+
+// Settles the process's interface language from the user's locale, once.
+bool SettleLanguage(MetricSender* metricSender) {
+  wchar_t name[85] = {};
+  const int length = GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SISO639LANGNAME, name, 85);
+  const DWORD error = length == 0 ? GetLastError() : 0;
+  const LanguageChoice choice = ChooseLanguage(length != 0, length != 0 ? name : L"", error);
+  if (choice.sendNoLocale && metricSender != nullptr) {
+    metricSender->SendMetric(L"no_locale", static_cast<int32_t>(choice.noLocaleValue));
+  }
+  if (choice.russian) {
+    LogInfo(L"Using Russian UI language.");
+    if (!RussianUi()) SetRussianUi();
+  }
+  return choice.russian;
+}
+
+// The frame function exists from Windows Vista on; it is looked up only on Windows 8 and
+// later, and its library stays loaded for the life of the process.
+void* LoadDwmExtendFrame() {
+  HMODULE library = LoadLibraryW(L"dwmapi.dll");
+  if (library == nullptr) return nullptr;
+  FARPROC entry = GetProcAddress(library, "DwmExtendFrameIntoClientArea");
+  if (entry == nullptr) {
+    FreeLibrary(library);
+    return nullptr;
+  }
+  return reinterpret_cast<void*>(entry);
+}
+
+struct FrameMargins {
+  int left, right, top, bottom;  // MARGINS
+};
+
+constexpr LONG kFramelessStyle = static_cast<LONG>(0x80C00800);  // WS_POPUP | WS_CAPTION | 0x800
+constexpr LONG kFrameBits = 0x00CF0000;  // caption, system menu, thick frame, min/max boxes
+constexpr UINT kFrameChangedFlags = 0x227;
+
+}  // namespace
+
+InstallerDialogImpl::InstallerDialogImpl(std::shared_ptr<MetricSender> metricSender,
+                                         const AuthHandoff& handoff, HWND parent)
+    : Dialog(IDD_INSTALLER, parent),
+      metricSender_(metricSender),
+      shared_(std::make_shared<InstallShared>()),
+      russian_(SettleLanguage(metricSender.get())),
+      windows8OrLater_(IsWindows8OrLater()),
+      installButton_(windows8OrLater_),
+      model_(*this, shared_, russian_) {
+  shared_->handoff = handoff;
+  shared_->metricSender = std::move(metricSender);
+  icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CUMULO));
+  if (windows8OrLater_) {
+    dwmExtendFrame_ = reinterpret_cast<DwmExtendFrameFn>(LoadDwmExtendFrame());
+  }
+}
+
+void InstallerDialogImpl::DoDataExchange() {
+  for (Control c : kControlsInOrder) (void)Bind(ControlOf(c), ControlResourceId(c));
+}
+
+SubclassedControl& InstallerDialogImpl::ControlOf(Control control) {
+  switch (control) {
+    case Control::CloseButton: return closeButton_;
+    case Control::Title: return title_;
+    case Control::Subtitle: return subtitle_;
+    case Control::InstallButton: return installButton_;
+    case Control::ProgressBar: return progressBar_;
+    case Control::PercentLabel: return percentLabel_;
+    case Control::Agreement: return agreement_;
+    case Control::TermsLink: break;
+  }
+  return termsLink_;
+}
+
+BOOL InstallerDialogImpl::OnInitDialog() {
+  SetFrameStyle();
+  Dialog::OnInitDialog();
+  scale_ = DisplayScaleOfWindow(hwnd());
+  LoadArt();
+  SetWindowTextW(hwnd(), WindowTitle());
+  SetWindowPos(hwnd(), nullptr, 0, 0, kWindowWidth * scale_, kWindowHeight * scale_,
+               SWP_NOMOVE | SWP_NOZORDER);
+  SetUpTexts();
+  PlaceControls();
+  shared_->window.store(reinterpret_cast<uintptr_t>(hwnd()));
+
+  SystemFacts facts;
+  facts.supportedArchitecture = IsSupportedArchitecture();
+  facts.windows7OrLater = IsWindows7OrLater();
+  facts.windows7Sp1OrLater = IsWindows7Sp1OrLater();
+  model_.OnOpened(facts);
+  return TRUE;
+}
+
+void InstallerDialogImpl::SetFrameStyle() {
+  if (windows8OrLater_ && dwmExtendFrame_ != nullptr) {
+    SetWindowLongW(hwnd(), GWL_STYLE, kFramelessStyle);
+    const FrameMargins margins{0, 0, 0, 1};
+    dwmExtendFrame_(hwnd(), &margins);
+    SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, kFrameChangedFlags);
+  } else {
+    SetWindowLongW(hwnd(), GWL_STYLE, GetWindowLongW(hwnd(), GWL_STYLE) & ~kFrameBits);
+  }
+}
+
+void InstallerDialogImpl::LoadArt() {
+  HMODULE module = GetModuleHandleW(nullptr);
+  // A missing image leaves its area unpainted; nothing else depends on it.
+  (void)backgroundArt_.LoadFromResource(module, BackgroundArtId(scale_));
+  (void)logoArt_.LoadFromResource(module, LogoArtId(scale_, russian_));
+}
+
+void InstallerDialogImpl::SetUpTexts() {
+  const WindowTexts texts = WindowTextsFor(russian_);
+  const std::pair<Caption*, const std::wstring*> labels[] = {
+      {&title_, &texts.title},         {&subtitle_, &texts.subtitle},
+      {&percentLabel_, &texts.percent}, {&agreement_, &texts.agreement},
+      {&termsLink_, &texts.linkText}};
+  for (const auto& [caption, text] : labels) {
+    SetWindowTextW(caption->hwnd(), text->c_str());
+    RedrawInParent(caption->hwnd());
+  }
+  installButton_.caption = texts.installCaption;
+  progressBar_.position = 0;
+  RedrawInParent(progressBar_.hwnd());
+  termsLink_.linkAddress = texts.linkAddress;
+}
+
+void InstallerDialogImpl::PlaceControls() {
+  for (Control c : kControlsInOrder) {
+    const PixelRect p = ScaledPlacement(c, scale_);
+    SetWindowPos(ControlOf(c).hwnd(), nullptr, p.x, p.y, p.width, p.height, 0);
+  }
+}
+
+std::optional<LRESULT> InstallerDialogImpl::OnMessage(UINT message, WPARAM wParam,
+                                                      LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_ERASEBKGND:
+      return TRUE;
+    case WM_QUERYDRAGICON:
+      return reinterpret_cast<LRESULT>(icon_);
+    case WM_NCCALCSIZE:
+      if (windows8OrLater_ && wParam == TRUE) return 0;
+      return std::nullopt;
+    case WM_NCHITTEST:
+      return HTCAPTION;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: {
+      const LRESULT brush = OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+      if (brush == 0) return std::nullopt;
+      return brush;
+    }
+    case WM_TIMER:
+      model_.OnTimer(static_cast<int>(wParam));
+      return 0;
+    case WM_COMMAND:
+      if (HIWORD(wParam) != BN_CLICKED) return std::nullopt;
+      if (LOWORD(wParam) == IDC_INSTALL) {
+        model_.OnInstallButton();
+        return 0;
+      }
+      if (LOWORD(wParam) == IDC_CLOSE) {
+        model_.OnCloseButton();
+        return 0;
+      }
+      return std::nullopt;
+    case kWmDownloadProgress:
+      model_.OnDownloadProgress(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
+      return 0;
+    case kWmSetupProgress:
+      model_.OnSetupProgress(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
+      return 0;
+    case WM_DESTROY:
+      shared_->window.store(0);
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
+LRESULT InstallerDialogImpl::OnCtlColor(HDC dc, HWND control) {
+  for (Control c : kControlsInOrder) {
+    if (ControlOf(c).hwnd() != control || control == nullptr) continue;
+    const ControlLayout& layout = LayoutOf(c);
+    ScopedGdiObject font(CreateFontW(ScaledFontHeight(layout.lineHeight, scale_, windows8OrLater_),
+                                     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, L"Segoe UI"));
+    SelectObject(dc, font.Get());
+    SetTextColor(dc, layout.textColor);
+    SetBkMode(dc, TRANSPARENT);
+    // The control draws with the font after this returns, so it is kept until its next request.
+    fonts_[static_cast<int>(c)] = std::move(font);
+    return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+  }
+  return 0;
+}
+
+void InstallerDialogImpl::OnPaint() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(hwnd(), &paint);
+  if (dc == nullptr) return;
+  if (IsIconic(hwnd())) {
+    SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, icon_);
+  } else if (backgroundArt_.IsLoaded()) {
+    const int s = scale_;
+    ScopedMemoryDc memory(CreateCompatibleDC(dc));
+    if (memory) {
+      ScopedSelectObject selectArt(memory.Get(), backgroundArt_.Bitmap());
+      if (!windows8OrLater_) {
+        ScopedGdiObject pen(CreatePen(PS_SOLID, s, colors::kWindowBorder));
+        ScopedSelectObject selectPen(memory.Get(), pen.Get());
+        ScopedSelectObject selectBrush(memory.Get(), GetStockObject(NULL_BRUSH));
+        Rectangle(memory.Get(), s / 2, s / 2, kWindowWidth * s, kWindowHeight * s);
+      }
+      BitBlt(dc, 0, 0, kWindowWidth * s, kWindowHeight * s, memory.Get(), 0, 0, SRCCOPY);
+      if (logoArt_.IsLoaded()) {
+        ScopedSelectObject selectLogo(memory.Get(), logoArt_.Bitmap());
+        const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        AlphaBlend(dc, kLogoX * s, kLogoY * s, kLogoWidth * s, kLogoHeight * s, memory.Get(), 0,
+                   0, logoArt_.Width(), logoArt_.Height(), blend);
+      }
+    }
+  }
+  EndPaint(hwnd(), &paint);
+}
+
+void InstallerDialogImpl::SendMetric(const std::wstring& name, int32_t value) {
+  if (metricSender_) metricSender_->SendMetric(name, value);
+}
+
+void InstallerDialogImpl::Log(const std::wstring& line, int level) {
+  InstallLog::Instance().Write(line, level);
+}
+
+void InstallerDialogImpl::SetTimer(int id, uint32_t periodMs) {
+  ::SetTimer(hwnd(), static_cast<UINT_PTR>(id), periodMs, nullptr);
+}
+
+void InstallerDialogImpl::KillTimer(int id) { ::KillTimer(hwnd(), static_cast<UINT_PTR>(id)); }
+
+void InstallerDialogImpl::DisableInstallButton() { EnableWindow(installButton_.hwnd(), FALSE); }
+
+void InstallerDialogImpl::ApplyVisibility(const Visibility& visibility) {
+  for (Control c : kControlsInOrder) {
+    ShowWindow(ControlOf(c).hwnd(), visibility[static_cast<int>(c)] ? SW_SHOW : SW_HIDE);
+  }
+}
+
+void InstallerDialogImpl::ShowProgress(int32_t percent, const std::wstring& label) {
+  progressBar_.position = percent;
+  RedrawInParent(progressBar_.hwnd());
+  SetWindowTextW(percentLabel_.hwnd(), label.c_str());
+  RedrawInParent(percentLabel_.hwnd());
+}
+
+void InstallerDialogImpl::Repaint() {
+  InvalidateRect(hwnd(), nullptr, TRUE);
+  UpdateWindow(hwnd());
+}
+
+void InstallerDialogImpl::EndDialog() { Dialog::EndDialog(0); }
+
+void InstallerDialogImpl::ShowNotice(const std::wstring& text, const std::wstring& caption) {
+  MessageBoxW(hwnd(), text.c_str(), caption.c_str(), MB_OK);
+}
+
+void InstallerDialogImpl::ShowWarning(const std::wstring& text, const std::wstring& caption) {
+  MessageBoxW(hwnd(), text.c_str(), caption.c_str(), MB_ICONWARNING);
+}
+
+bool InstallerDialogImpl::AskYesNo(const std::wstring& text, const std::wstring& caption) {
+  return MessageBoxW(hwnd(), text.c_str(), caption.c_str(), MB_YESNO | MB_ICONEXCLAMATION) ==
+         IDYES;
+}
+
+bool InstallerDialogImpl::RunSetupErrorDialog() {
+  InstallationSetupErrorDialog dialog(hwnd());
+  return dialog.DoModal() == IDOK;
+}
+
+void InstallerDialogImpl::OpenInShell(const std::wstring& path) {
+  ShellExecuteW(nullptr, nullptr, path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void InstallerDialogImpl::RemoveFile(const std::wstring& path) { ::DeleteFileW(path.c_str()); }
+
+bool InstallerDialogImpl::IsSameUserAsExplorer() {
+  return ::IsSameUserAsExplorer([](const std::string&) {});
+}
+
+bool InstallerDialogImpl::StartWorker() { return StartInstallProcedure(shared_); }

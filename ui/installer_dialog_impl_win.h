@@ -1,0 +1,83 @@
+#pragma once
+// The installer window on Win32: gathers the platform's answers, carries out what the
+// window model decides, and draws the art.
+#include <windows.h>
+
+#include <array>
+#include <memory>
+
+#include "app/auth_handoff.h"
+#include "install/install_shared.h"
+#include "net/metric_sender.h"
+#include "ui/caption_win.h"
+#include "ui/close_button_win.h"
+#include "ui/install_button_win.h"
+#include "ui/progress_bar_win.h"
+#include "ui/window_model.h"
+#include "win/dialog.h"
+#include "win/png_image.h"
+#include "win/unique_handle.h"
+
+class InstallerDialogImpl : public Dialog, public WindowView {
+ public:
+  InstallerDialogImpl(std::shared_ptr<MetricSender> metricSender, const AuthHandoff& handoff,
+                      HWND parent);
+
+ protected:
+  void DoDataExchange() override;
+  BOOL OnInitDialog() override;
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  // WindowView
+  void SendMetric(const std::wstring& name, int32_t value) override;
+  void Log(const std::wstring& line, int level) override;
+  void SetTimer(int id, uint32_t periodMs) override;
+  void KillTimer(int id) override;
+  void DisableInstallButton() override;
+  void ApplyVisibility(const Visibility& visibility) override;
+  void ShowProgress(int32_t percent, const std::wstring& label) override;
+  void Repaint() override;
+  void EndDialog() override;
+  void ShowNotice(const std::wstring& text, const std::wstring& caption) override;
+  void ShowWarning(const std::wstring& text, const std::wstring& caption) override;
+  bool AskYesNo(const std::wstring& text, const std::wstring& caption) override;
+  bool RunSetupErrorDialog() override;
+  void OpenInShell(const std::wstring& path) override;
+  void RemoveFile(const std::wstring& path) override;
+  bool IsSameUserAsExplorer() override;
+  bool StartWorker() override;
+
+  void SetFrameStyle();
+  void LoadArt();
+  void SetUpTexts();
+  void PlaceControls();
+  void OnPaint();
+  LRESULT OnCtlColor(HDC dc, HWND control);
+  SubclassedControl& ControlOf(Control control);
+
+  std::shared_ptr<MetricSender> metricSender_;
+  std::shared_ptr<InstallShared> shared_;
+  const bool russian_;
+  const bool windows8OrLater_;
+
+  CloseButton closeButton_;
+  Caption title_;
+  Caption subtitle_;
+  InstallButton installButton_;
+  ProgressBar progressBar_;
+  Caption percentLabel_;
+  Caption agreement_;
+  Caption termsLink_;
+
+  PngImage backgroundArt_;
+  PngImage logoArt_;
+  HICON icon_ = nullptr;
+  int scale_ = -1;
+  using DwmExtendFrameFn = HRESULT(WINAPI*)(HWND, const void* margins);
+  DwmExtendFrameFn dwmExtendFrame_ = nullptr;
+  // The font each text control was last given; replaced at its next request.
+  std::array<ScopedGdiObject, kControlCount> fonts_;
+
+  WindowModel model_;
+};

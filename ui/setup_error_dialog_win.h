@@ -1,0 +1,19 @@
+#pragma once
+// The dialog after a failed setup run: the unexpected-error text and a button that
+// opens the setup log. DoModal gives 1 for "Journal" and 2 for OK, Escape or the close box.
+#include "win/dialog.h"
+#include "win/subclassed_control.h"
+
+class InstallationSetupErrorDialog : public Dialog {
+ public:
+  explicit InstallationSetupErrorDialog(HWND parent);
+
+ protected:
+  void DoDataExchange() override;
+  BOOL OnInitDialog() override;
+
+ private:
+  SubclassedControl message_;
+  SubclassedControl journalButton_;
+  bool showJournal_ = true;
+};
