@@ -1,0 +1,336 @@
+"""A small library for driving the installer end to end under wine64 and Xvfb.
+
+The ctest session fixture (tests/harness/wine-session) provides the wine prefix, the
+display and the fixture servers; the environment names them (WINEPREFIX, DISPLAY,
+CUMULO_BUILD_DIR, CUMULO_INSTALLER, CUMULO_STAT_HOST, ...). Typical use:
+
+    with e2e_lib.prefix_settings(dpi=192, windows_version="win10"):
+        run = e2e_lib.Installer.start(["--params", "utm=x"], russian=True)
+        window = e2e_lib.find_window()
+        shot = e2e_lib.screenshot("name")
+        e2e_lib.click(window, 1048, 32)
+        run.wait()
+    e2e_lib.journal(run.log_path), e2e_lib.stat_events()
+"""
+import contextlib
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
+import fixture_client  # noqa: E402
+
+WINE64 = "/usr/lib/wine/wine64"
+IMPORT = "/usr/bin/import"
+CONVERT = "/usr/bin/convert"
+WINDOW_TITLE = "Cumulo Installer"
+PRODUCT_KEY = r"HKCU\Software\Aldervane\Aldervane_Cumulo"
+
+
+def build_dir():
+    return os.environ["CUMULO_BUILD_DIR"]
+
+
+def artifacts_dir():
+    path = os.path.join(build_dir(), "e2e-artifacts")
+    os.makedirs(path, exist_ok=True)
+    return path
+
+
+def wine_path(unix_path):
+    """The path as the wine process sees it, through drive Z:."""
+    return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+
+def wine_env(russian=False, extra=None):
+    env = dict(os.environ)
+    env.setdefault("WINEDEBUG", "-all")
+    if russian:
+        env["LANG"] = env["LC_ALL"] = "ru_RU.UTF-8"
+    env.update(extra or {})
+    return env
+
+
+def wait_until(predicate, timeout, interval=0.2):
+    """The predicate's first true value within the timeout, else None."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            return None
+        time.sleep(interval)
+
+
+# --- the installer process ---------------------------------------------------------
+
+class Installer:
+    """One run of the installer exe under wine64, with its own journal file."""
+
+    def __init__(self, process, log_path):
+        self.process = process
+        self.log_path = log_path
+
+    @classmethod
+    def start(cls, args=(), russian=False, log=True, env=None, exe=None):
+        """Starts the exe; with log=True a fresh journal in the artifacts folder is
+        passed as --log before `args`."""
+        exe = exe or os.environ["CUMULO_INSTALLER"]
+        log_path = None
+        command = [WINE64, exe]
+        if log:
+            fd, log_path = tempfile.mkstemp(prefix="journal-", suffix=".log", dir=artifacts_dir())
+            os.close(fd)
+            os.unlink(log_path)  # the installer creates it
+            command += ["--log", wine_path(log_path)]
+        command += list(args)
+        process = subprocess.Popen(command, env=wine_env(russian, env),
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        return cls(process, log_path)
+
+    def wait(self, timeout=30):
+        """The exit code; raises subprocess.TimeoutExpired when it runs on."""
+        return self.process.wait(timeout=timeout)
+
+    def running(self):
+        return self.process.poll() is None
+
+    def stop(self):
+        """Ends this run (only this process) if it still runs."""
+        if self.running():
+            self.process.kill()
+            self.process.wait(timeout=10)
+
+    def journal(self):
+        return journal(self.log_path) if self.log_path else []
+
+
+def journal(path):
+    """The journal's lines as (level, message) pairs; [] when there is no file."""
+    if not path or not os.path.exists(path):
+        return []
+    with open(path, encoding="utf-8-sig", errors="replace") as f:
+        lines = []
+        for line in f.read().splitlines():
+            m = re.match(r"\[([IEW])\] \[[^\]]*\] \[[^\]]*\] (.*)$", line)
+            lines.append((m.group(1), m.group(2)) if m else ("?", line))
+        return lines
+
+
+def journal_messages(path):
+    return [message for _, message in journal(path)]
+
+
+# --- telemetry recorded by the statistics fixture ---------------------------------
+
+def stat_host():
+    return os.environ["CUMULO_STAT_HOST"]
+
+
+def reset_stat():
+    fixture_client.reset(stat_host())
+
+
+def stat_requests():
+    return fixture_client.requests(stat_host())
+
+
+def stat_events(requests=None):
+    """The (name, value) of every recorded telemetry request, in arrival order."""
+    events = []
+    for r in stat_requests() if requests is None else requests:
+        m = re.search(r"(?:^|&)i=new_installer_([^:&]+):(-?\d+)", r.get("query", ""))
+        if m:
+            events.append((m.group(1), int(m.group(2))))
+    return events
+
+
+def stat_event_names(requests=None):
+    return [name for name, _ in stat_events(requests)]
+
+
+# --- prefix registry settings ------------------------------------------------------
+
+def reg(*args):
+    return subprocess.run([WINE64, "reg"] + list(args), env=wine_env(), capture_output=True,
+                          text=True, timeout=60)
+
+
+def reg_query(key, name):
+    """The value's data as text, or None when it is absent."""
+    r = reg("query", key, "/v", name)
+    if r.returncode != 0:
+        return None
+    for line in r.stdout.splitlines():
+        parts = line.split(None, 2)
+        if len(parts) >= 2 and parts[0] == name and parts[1].startswith("REG_"):
+            return parts[2] if len(parts) == 3 else ""
+    return None
+
+
+def reg_set(key, name, data, kind="REG_SZ"):
+    r = reg("add", key, "/v", name, "/t", kind, "/d", str(data), "/f")
+    if r.returncode != 0:
+        raise RuntimeError("reg add failed: %s %s" % (r.stdout, r.stderr))
+
+
+def reg_delete(key, name):
+    reg("delete", key, "/v", name, "/f")
+
+
+@contextlib.contextmanager
+def registry_value(key, name, data, kind="REG_SZ"):
+    """Sets a value for the block (None deletes it) and restores the old state after."""
+    old = reg_query(key, name)
+    try:
+        if data is None:
+            reg_delete(key, name)
+        else:
+            reg_set(key, name, data, kind)
+        yield
+    finally:
+        if old is None:
+            reg_delete(key, name)
+        elif kind == "REG_DWORD":
+            reg_set(key, name, int(old, 0), kind)
+        else:
+            reg_set(key, name, old, kind)
+
+
+@contextlib.contextmanager
+def prefix_settings(dpi=None, windows_version=None):
+    """Display density (LogPixels) and the Windows version wine reports ("winxp",
+    "win10", ...; None keeps the default Windows 7 SP1), restored afterwards."""
+    with contextlib.ExitStack() as stack:
+        if dpi is not None:
+            stack.enter_context(registry_value(r"HKCU\Control Panel\Desktop", "LogPixels",
+                                               dpi, "REG_DWORD"))
+        if windows_version is not None:
+            stack.enter_context(registry_value(r"HKCU\Software\Wine", "Version",
+                                               windows_version))
+        yield
+
+
+# --- windows, input and screenshots --------------------------------------------------
+
+def xdotool(*args):
+    return subprocess.run(["xdotool"] + [str(a) for a in args], capture_output=True, text=True,
+                          timeout=30)
+
+
+def find_windows(title=WINDOW_TITLE):
+    r = xdotool("search", "--name", "^%s$" % re.escape(title))
+    return [int(w) for w in r.stdout.split()] if r.returncode == 0 else []
+
+
+def find_window(title=WINDOW_TITLE, timeout=30):
+    """The id of the visible window with exactly this title; None when none appears."""
+    def visible():
+        for w in find_windows(title):
+            g = geometry(w)
+            if g and g[2] > 1 and g[3] > 1:
+                return w
+        return None
+    return wait_until(visible, timeout)
+
+
+def geometry(window):
+    """(x, y, width, height) of the window on the screen, or None."""
+    r = xdotool("getwindowgeometry", "--shell", window)
+    if r.returncode != 0:
+        return None
+    values = dict(line.split("=", 1) for line in r.stdout.split() if "=" in line)
+    try:
+        return (int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"]))
+    except (KeyError, ValueError):
+        return None
+
+
+def move_pointer(x, y):
+    xdotool("mousemove", x, y)
+
+
+def park_pointer():
+    """Moves the pointer to the screen's corner, away from every control."""
+    move_pointer(0, 0)
+
+
+def hover(window, x, y):
+    """Moves the pointer to window-relative (x, y), with a small second step so that the
+    control sees a move inside itself."""
+    gx, gy, _, _ = geometry(window)
+    move_pointer(gx + x - 1, gy + y)
+    time.sleep(0.2)
+    move_pointer(gx + x, gy + y)
+    time.sleep(0.3)
+
+
+def click(window, x, y):
+    """A left click at window-relative (x, y)."""
+    hover(window, x, y)
+    xdotool("click", "1")
+
+
+def key(name):
+    """A key press for the focused window, e.g. "Return", "Escape"."""
+    xdotool("key", name)
+
+
+class Image:
+    """An RGB screenshot; pixel(x, y) -> (r, g, b)."""
+
+    def __init__(self, width, height, data, path):
+        self.width, self.height, self.data, self.path = width, height, data, path
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def fraction(self, x, y, width, height, rgb):
+        """The share of the pixels of the rectangle that have exactly this colour."""
+        hits = total = 0
+        for yy in range(max(0, y), min(self.height, y + height)):
+            for xx in range(max(0, x), min(self.width, x + width)):
+                total += 1
+                hits += self.pixel(xx, yy) == rgb
+        return hits / total if total else 0.0
+
+
+def hex_rgb(text):
+    text = text.lstrip("#")
+    return tuple(int(text[i:i + 2], 16) for i in (0, 2, 4))
+
+
+def screenshot(name):
+    """Saves the whole screen as <artifacts>/<name>.png and returns it as an Image."""
+    path = os.path.join(artifacts_dir(), name + ".png")
+    subprocess.run([IMPORT, "-window", "root", path], check=True, timeout=60,
+                   env=dict(os.environ))
+    ppm = subprocess.run([CONVERT, path, "-depth", "8", "ppm:-"], check=True,
+                         capture_output=True, timeout=60).stdout
+    return Image(*_parse_ppm(ppm), path)
+
+
+def _parse_ppm(data):
+    fields, pos = [], 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        if data[pos:pos + 1] == b"#":
+            pos = data.index(b"\n", pos) + 1
+            continue
+        end = pos
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[pos:end])
+        pos = end
+    if fields[0] != b"P6" or int(fields[3]) != 255:
+        raise ValueError("unexpected screenshot format")
+    width, height = int(fields[1]), int(fields[2])
+    pos += 1  # the single blank after the header
+    return width, height, data[pos:pos + width * height * 3]
