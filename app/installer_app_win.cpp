@@ -1,10 +1,41 @@
 #include "app/installer_app.h"
 
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/attribution_settlement.h"
+#include "app/attribution_store.h"
+#include "app/command_line.h"
 #include "app/install_log.h"
+#include "app/launch_params.h"
+#include "install/install_procedure.h"
+#include "net/metric_sender.h"
+#include "ui/installer_dialog.h"
 
 namespace {
+
+const wchar_t kInstanceMutexName[] = L"CUMULO-INSTALLER-DC9E9E458F3D41A3AE99CA9DEAFAAA80";
+
 // The one application object, built before the entry point runs.
 InstallerApp theApp;
+
+// Owned until the process ends; the system releases it with the process.
+HANDLE instanceMutex = nullptr;
+
+std::wstring FromThreadCodePage(const std::string& bytes) {
+  // Converting the terminated text cuts a value at an encoded zero byte.
+  const int n = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.c_str(), -1, nullptr, 0);
+  if (n <= 1) return std::wstring();
+  std::vector<wchar_t> buffer(static_cast<size_t>(n));
+  if (MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.c_str(), -1, buffer.data(), n) == 0) {
+    return std::wstring();
+  }
+  return std::wstring(buffer.data());
+}
+
 }  // namespace
 
 InstallerApp::InstallerApp() {
@@ -23,4 +54,51 @@ int InstallerApp::Run(HINSTANCE instance) {
   return 0;
 }
 
-bool InstallerApp::InitInstance() { return false; }
+bool InstallerApp::InitInstance() {
+  const std::vector<std::wstring> args = GetCommandLineArguments();
+  const std::wstring logPath = FindOptionValue(args, L"--log");
+  if (LogFilePath().empty()) {
+    LogFilePath() = logPath;
+    LogChannelName() = L"Download";
+  }
+
+  HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    if (mutex != nullptr) CloseHandle(mutex);
+    LogError(L"Failed to acquire GUI installation lock.");
+    return false;
+  }
+  instanceMutex = mutex;
+
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof(controls);
+  controls.dwICC = ICC_WIN95_CLASSES;
+  InitCommonControlsEx(&controls);
+
+  const std::wstring installationId = LoadOrCreateInstallationId();
+  std::shared_ptr<MetricSender> sender = MetricSender::Create(installationId);
+
+  AttributionOps ops;
+  ops.readUtm = [&] { return ReadUtm(sender); };
+  ops.parseLaunchParams = [&] { return ParseLaunchParams(sender); };
+  ops.setUtm = [&](const std::wstring& utm) { sender->SetUtm(utm); };
+  ops.writeUtm = [&](const std::wstring& utm) { WriteUtm(utm, sender); };
+  ops.deleteUtm = [&] { DeleteUtm(sender); };
+  ops.writeValue = [&](const std::wstring& name, const std::wstring& value) {
+    WriteValue(name, value, sender);
+  };
+  ops.toWide = &FromThreadCodePage;
+  const AuthHandoff handoff = SettleAttribution(ops);
+
+  LogInfo(L"Starting GUI Installer...");
+  {
+    InstallerDialog dialog(sender, handoff, nullptr);
+    dialog.DoModal();
+    LogInfo(L"GUI Installer Finished.");
+  }
+  // A window closed during an installation lets the installation finish first.
+  WaitForInstallWorkers();
+  // The last reference: the sender drains its queue for at most five seconds.
+  sender.reset();
+  return false;
+}
