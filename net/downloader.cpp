@@ -17,11 +17,6 @@ using Result = std::pair<std::wstring, DownloadCode>;
 }  // namespace
 
 Downloader::Downloader(std::shared_ptr<MetricSender> metricSender, std::wstring userAgent,
-                       uint32_t maxAttempts)
-    : Downloader(std::move(metricSender), std::move(userAgent), maxAttempts,
-                 SystemDownloadPlatform()) {}
-
-Downloader::Downloader(std::shared_ptr<MetricSender> metricSender, std::wstring userAgent,
                        uint32_t maxAttempts, std::shared_ptr<DownloadPlatform> platform)
     : metricSender_(std::move(metricSender)),
       userAgent_(std::move(userAgent)),

@@ -1,6 +1,7 @@
 // Linux has no WinInet: the stand-in platform opens nothing, so every attempt is a Retry.
 // Tests give the downloader a scripted platform instead.
 #include "net/download_platform.h"
+#include "net/downloader.h"
 
 namespace {
 class NoDownloadPlatform : public DownloadPlatform {
@@ -18,3 +19,9 @@ class NoDownloadPlatform : public DownloadPlatform {
 std::shared_ptr<DownloadPlatform> SystemDownloadPlatform() {
   return std::make_shared<NoDownloadPlatform>();
 }
+
+// Defined beside the platform, so the portable library needs nothing of the Win32 one.
+Downloader::Downloader(std::shared_ptr<MetricSender> metricSender, std::wstring userAgent,
+                       uint32_t maxAttempts)
+    : Downloader(std::move(metricSender), std::move(userAgent), maxAttempts,
+                 SystemDownloadPlatform()) {}

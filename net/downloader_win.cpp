@@ -4,13 +4,16 @@
 #include <wininet.h>
 
 #include "net/download_platform.h"
+#include "net/downloader.h"
 #include "win/unique_handle.h"
 #include "win/wininet_handle.h"
 
 namespace {
-// Reload from the server, TLS whatever the URL's scheme, binary transfer.
-constexpr DWORD kRequestFlags =
-    INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE | INTERNET_FLAG_TRANSFER_BINARY;
+// Reload from the server, TLS whatever the URL's scheme, binary transfer. WinInet would
+// follow redirects inside the send; the downloader follows them itself, one attempt per
+// hop, so that each hop is logged, counted and bounded.
+constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE |
+                                INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_NO_AUTO_REDIRECT;
 constexpr DWORD_PTR kContext = 1;
 
 class WinInetRequest : public DownloadRequest {
@@ -117,3 +120,9 @@ class WinDownloadPlatform : public DownloadPlatform {
 std::shared_ptr<DownloadPlatform> SystemDownloadPlatform() {
   return std::make_shared<WinDownloadPlatform>();
 }
+
+// Defined beside the platform, so the portable library needs nothing of the Win32 one.
+Downloader::Downloader(std::shared_ptr<MetricSender> metricSender, std::wstring userAgent,
+                       uint32_t maxAttempts)
+    : Downloader(std::move(metricSender), std::move(userAgent), maxAttempts,
+                 SystemDownloadPlatform()) {}

@@ -1,0 +1,254 @@
+// The downloader against the fixture distribution server over real TLS.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/journal_capture.h"
+#include "common/recording_transport.h"
+#include "fixture_http.h"
+#include "net/downloader.h"
+#include "win/unique_handle.h"
+
+namespace {
+std::wstring TempFolder() {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+  return std::wstring(buffer, n);
+}
+
+std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+int64_t FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// True when the file holds `size` bytes of the fixture's repeating 0..255 pattern.
+bool HoldsPattern(const std::wstring& path, int64_t size) {
+  ScopedFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr));
+  if (!file) return false;
+  std::vector<unsigned char> data(static_cast<size_t>(size) + 1);
+  DWORD got = 0;
+  if (!ReadFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &got, nullptr)) return false;
+  if (got != size) return false;
+  for (DWORD i = 0; i < got; ++i) {
+    if (data[i] != (i & 0xFF)) return false;
+  }
+  return true;
+}
+
+struct Progress {
+  uint32_t received, total;
+};
+
+class DownloaderWinTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    ASSERT_TRUE(fixture::Reset(fixture::DistHost()));
+    path_ = std::string("/net/") + info->name();
+    destination = TempFolder() + L"cumulo-net-" + Widen(info->name()) + L".bin";
+    DeleteFileW(destination.c_str());
+    sender = recorder.MakeSender();
+    downloader = std::make_unique<Downloader>(sender, L"CumuloWindows WCwintest", 5);
+    downloader->progress = [this](uint32_t r, uint32_t t) { calls.push_back({r, t}); };
+  }
+  void TearDown() override {
+    downloader.reset();
+    sender.reset();
+    DeleteFileW(destination.c_str());
+  }
+
+  std::wstring Url(const std::string& path) const {
+    return L"https://" + fixture::DistHost() + Widen(path);
+  }
+  std::string Path(const std::string& suffix = "") const { return path_ + suffix; }
+  void Script(const std::string& path, const std::string& responses) {
+    ASSERT_TRUE(fixture::Script(fixture::DistHost(), path, responses)) << path;
+  }
+  size_t Requested(const std::string& path) const {
+    return fixture::CountPath(fixture::Requests(fixture::DistHost()), path);
+  }
+  DownloadCode Download(const std::string& path) { return downloader->Download(Url(path), destination); }
+  std::vector<std::wstring> Events() {
+    downloader.reset();
+    return DrainEvents(sender, recorder);
+  }
+
+  JournalCapture journal;
+  MetricRecorder recorder;
+  std::shared_ptr<MetricSender> sender;
+  std::unique_ptr<Downloader> downloader;
+  std::vector<Progress> calls;
+  std::wstring destination;
+
+ private:
+  std::string path_;
+};
+}  // namespace
+
+static const auto* const kJournal = ::testing::AddGlobalTestEnvironment(
+    new TestJournalEnvironment(TempFolder() + L"cumulo-win-tests-journal.log"));
+
+TEST_F(DownloaderWinTest, ProgressFollowsTheChunksUpToTheLength) {
+  Script(Path(), R"([{"status": 200, "body_size": 40000}])");
+  EXPECT_EQ(Download(Path()), DownloadCode::Completed);
+  EXPECT_TRUE(HoldsPattern(destination, 40000));
+  ASSERT_FALSE(calls.empty());
+  uint32_t last = 0;
+  for (const auto& c : calls) {
+    EXPECT_EQ(c.total, 40000u);
+    EXPECT_GT(c.received, last);
+    EXPECT_LE(c.received - last, 16384u);
+    last = c.received;
+  }
+  EXPECT_EQ(calls.back().received, 40000u);
+  EXPECT_EQ(journal.Count("Downloader, response: 200"), 1u);
+  EXPECT_EQ(journal.Count("    Content-Length: 40000"), 1u);
+  EXPECT_EQ(journal.Messages().back(), "Downloader completed succesfully.");
+  EXPECT_TRUE(Events().empty());
+  const auto requests = fixture::Requests(fixture::DistHost());
+  ASSERT_FALSE(requests.empty());
+  EXPECT_EQ(requests.back().userAgent, "CumuloWindows WCwintest");
+}
+
+TEST_F(DownloaderWinTest, WithoutAUsableLengthThereIsNoProgress) {
+  Script(Path(), R"([{"status": 200, "body_size": 30000, "content_length": null},
+                     {"status": 200, "body_size": 30000, "content_length": null,
+                      "headers": [["content-length", "30000"]]},
+                     {"status": 200, "body_size": 30000, "content_length": "abc"}])");
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(Download(Path()), DownloadCode::Completed) << i;
+    EXPECT_TRUE(HoldsPattern(destination, 30000)) << i;
+  }
+  EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(DownloaderWinTest, AnAbsoluteRedirectIsFetchedByTheNextAttempt) {
+  const std::wstring target = Url(Path("-target"));
+  Script(Path(), R"([{"status": 302, "headers": [["Location", ")" +
+                     std::string(target.begin(), target.end()) + R"("]]}])");
+  Script(Path("-target"), R"([{"status": 200, "body_size": 1000}])");
+  EXPECT_EQ(Download(Path()), DownloadCode::Completed);
+  EXPECT_TRUE(HoldsPattern(destination, 1000));
+  EXPECT_EQ(journal.Count("Downloading file: " + std::string(target.begin(), target.end())), 0u);
+  EXPECT_EQ(journal.Messages().front().rfind("Downloading file: ", 0), 0u);
+  size_t starts = 0;
+  for (const auto& m : journal.Messages()) starts += m.rfind("Downloading file: ", 0) == 0;
+  EXPECT_EQ(starts, 1u);
+  EXPECT_EQ(journal.Count("Downloader, trying download: " + std::string(target.begin(), target.end())), 1u);
+  EXPECT_EQ(Requested(Path()), 1u);
+  EXPECT_EQ(Requested(Path("-target")), 1u);
+}
+
+TEST_F(DownloaderWinTest, AnHttpLocationIsStillFetchedWithTls) {
+  const std::wstring host = fixture::DistHost();
+  const std::string target = "http://" + std::string(host.begin(), host.end()) + Path("-target");
+  Script(Path(), R"([{"status": 303, "headers": [["Location", ")" + target + R"("]]}])");
+  Script(Path("-target"), R"([{"status": 200, "body_size": 100}])");
+  EXPECT_EQ(Download(Path()), DownloadCode::Completed);
+  EXPECT_EQ(Requested(Path("-target")), 1u);
+}
+
+TEST_F(DownloaderWinTest, APathOnlyRedirectFailsToSplitFourTimes) {
+  Script(Path(), R"([{"status": 302, "headers": [["Location", "/net/elsewhere"]]}])");
+  EXPECT_EQ(Download(Path()), DownloadCode::Retry);
+  EXPECT_EQ(journal.Count("Downloader, trying download: /net/elsewhere"), 4u);
+  EXPECT_EQ(Requested(Path()), 1u);
+  EXPECT_EQ(Requested("/net/elsewhere"), 0u);
+  EXPECT_TRUE(Events().empty());
+}
+
+TEST_F(DownloaderWinTest, ARedirectWithoutLocationIsRetriedOnTheSameUrl) {
+  Script(Path(), R"([{"status": 302, "repeat": 2}, {"status": 200, "body_size": 100}])");
+  EXPECT_EQ(Download(Path()), DownloadCode::Completed);
+  EXPECT_EQ(Requested(Path()), 3u);
+}
+
+TEST_F(DownloaderWinTest, TwoLocationsRedirectToTheFirst) {
+  const std::wstring first = Url(Path("-first"));
+  const std::wstring second = Url(Path("-second"));
+  Script(Path(), R"([{"status": 301, "headers": [["Location", ")" +
+                     std::string(first.begin(), first.end()) + R"("], ["Location", ")" +
+                     std::string(second.begin(), second.end()) + R"("]]}])");
+  Script(Path("-first"), R"([{"status": 200, "body_size": 10}])");
+  EXPECT_EQ(Download(Path()), DownloadCode::Completed);
+  EXPECT_EQ(Requested(Path("-first")), 1u);
+  EXPECT_EQ(Requested(Path("-second")), 0u);
+}
+
+TEST_F(DownloaderWinTest, RefusedAnswersAreRetriedAndNeverComplete) {
+  for (const char* status : {"401", "404", "500"}) {
+    const std::string path = Path(std::string("-") + status);
+    Script(path, std::string(R"([{"status": )") + status + R"(, "repeat": 5, "body": "no"}])");
+    EXPECT_EQ(Download(path), DownloadCode::Retry) << status;
+    EXPECT_EQ(Requested(path), 5u) << status;
+    EXPECT_EQ(FileSize(destination), -1) << status;
+  }
+  EXPECT_TRUE(Events().empty());
+}
+
+// The cut is a reset after half the body; what the client had not read yet is lost.
+const char kCutAnswer[] =
+    R"({"status": 200, "body_size": 2000000, "cut_after": 1000000})";
+
+TEST_F(DownloaderWinTest, AfterACutConnectionTheNextAttemptWritesTheFileAgain) {
+  Script(Path(), std::string("[") + kCutAnswer + R"(, {"status": 200, "body_size": 2000000}])");
+  EXPECT_EQ(Download(Path()), DownloadCode::Completed);
+  EXPECT_TRUE(HoldsPattern(destination, 2000000)) << "written from byte 0, not appended";
+  EXPECT_EQ(Requested(Path()), 2u);
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.back().received, 2000000u);
+  size_t errors = 0;
+  for (const auto& m : journal.Messages()) errors += m.rfind("Downloader network error: ", 0) == 0;
+  EXPECT_EQ(errors, 1u);
+  EXPECT_EQ(Events(), std::vector<std::wstring>{L"err_setup_network:1"});
+}
+
+TEST_F(DownloaderWinTest, ACutConnectionLeavesThePartialFile) {
+  Script(Path(), std::string("[") + kCutAnswer + R"(, {"status": 404, "repeat": 4}])");
+  EXPECT_EQ(Download(Path()), DownloadCode::Retry);
+  const int64_t size = FileSize(destination);
+  EXPECT_GE(size, 0);
+  EXPECT_LT(size, 2000000);
+  EXPECT_EQ(Events(), std::vector<std::wstring>{L"err_setup_network:1"});
+}
+
+TEST_F(DownloaderWinTest, ABodyShorterThanItsLengthIsNotTheFile) {
+  Script(Path(), R"([{"status": 200, "body_size": 20000, "content_length": "40000", "repeat": 5}])");
+  EXPECT_EQ(Download(Path()), DownloadCode::Retry);
+  EXPECT_EQ(Requested(Path()), 5u);
+  EXPECT_EQ(journal.Count("Downloader completed succesfully."), 0u);
+  EXPECT_EQ(Events(), std::vector<std::wstring>(5, L"err_setup_network:1"));
+}
+
+TEST_F(DownloaderWinTest, AFolderAsDestinationIsAccessDenied) {
+  const std::wstring folder = TempFolder() + L"cumulo-net-folder";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  Script(Path(), R"([{"status": 200, "body_size": 1000, "repeat": 5}])");
+  EXPECT_EQ(downloader->Download(Url(Path()), folder), DownloadCode::AccessDenied);
+  RemoveDirectoryW(folder.c_str());
+  EXPECT_EQ(Requested(Path()), 1u);
+  EXPECT_EQ(journal.Count("Downloader file error: 5"), 1u);
+  EXPECT_EQ(Events(), std::vector<std::wstring>{L"err_setup_access_denied:1"});
+}
+
+TEST_F(DownloaderWinTest, AFullDiskStopsAfterOneAttempt) {
+  // The session maps drive Q: onto a 1 MiB tmpfs when it may mount one.
+  ULARGE_INTEGER total = {};
+  if (!GetDiskFreeSpaceExW(L"Q:\\", nullptr, &total, nullptr) || total.QuadPart > (8u << 20)) {
+    GTEST_SKIP() << "no small disk at Q: (the session could not mount a tmpfs)";
+  }
+  const std::wstring target = L"Q:\\cumulo-net-full.bin";
+  Script(Path(), R"([{"status": 200, "body_size": 3000000, "repeat": 5}])");
+  EXPECT_EQ(downloader->Download(Url(Path()), target), DownloadCode::DiskFull);
+  DeleteFileW(target.c_str());
+  EXPECT_EQ(Requested(Path()), 1u);
+  EXPECT_EQ(journal.Count("Downloader file error: 112"), 1u);
+  EXPECT_EQ(Events(), std::vector<std::wstring>{L"err_setup_no_space:1"});
+}

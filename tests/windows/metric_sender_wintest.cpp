@@ -1,0 +1,56 @@
+// The production telemetry sender against the fixture statistics endpoint.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "fixture_http.h"
+#include "net/metric_sender.h"
+
+namespace {
+const char kQueryHead[] = "p=strato";
+const char kQueryTail[] = "&t=cumulo_windows_22030052&iid=WCwin0001&v=0&i=new_installer_";
+
+class MetricSenderWinTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(fixture::Reset(fixture::StatHost())); }
+};
+}  // namespace
+
+TEST_F(MetricSenderWinTest, SendsTheTelemetryRequest) {
+  auto sender = MetricSender::Create(L"WCwin0001");
+  sender->SendMetric(L"setup_run", 1);
+  sender->SendMetric(L"err_code", -2147483647 - 1);
+  sender->SetUtm(L"spring%20sale");
+  sender->SendMetric(L"tagged", 1);
+  sender.reset();
+  const auto requests = fixture::Requests(fixture::StatHost());
+  ASSERT_EQ(requests.size(), 3u);
+  for (const auto& r : requests) {
+    EXPECT_EQ(r.path, "/update");
+    EXPECT_EQ(r.userAgent, "CumuloWindows 22.03.0052 beta WCwin0001");
+  }
+  // The tag is read when an event is sent; the first two may have gone out before it.
+  EXPECT_EQ(requests[2].query, std::string(kQueryHead) + "&utm=spring%20sale" + kQueryTail + "tagged:1");
+  for (int i = 0; i < 2; ++i) {
+    const std::string& q = requests[i].query;
+    EXPECT_TRUE(q.find(kQueryTail) != std::string::npos) << q;
+  }
+  const std::string first = requests[0].query;
+  EXPECT_EQ(first.substr(first.size() - 11), "setup_run:1");
+  const std::string second = requests[1].query;
+  EXPECT_EQ(second.substr(second.size() - 20), "err_code:-2147483648");
+}
+
+TEST_F(MetricSenderWinTest, ARefusedEventIsSentAgain) {
+  ASSERT_TRUE(fixture::Script(fixture::StatHost(), "/update", R"([{"status": 500}])"));
+  auto sender = MetricSender::Create(L"WCwin0001");
+  sender->SendMetric(L"first", 1);
+  sender->SendMetric(L"second", 1);
+  sender.reset();
+  const auto requests = fixture::Requests(fixture::StatHost());
+  ASSERT_EQ(requests.size(), 3u);
+  const std::string expectedFirst = std::string(kQueryHead) + kQueryTail + "first:1";
+  EXPECT_EQ(requests[0].query, expectedFirst);
+  EXPECT_EQ(requests[1].query, expectedFirst);
+  EXPECT_EQ(requests[2].query, std::string(kQueryHead) + kQueryTail + "second:1");
+}
