@@ -30,7 +30,9 @@ std::wstring GetProcessImageName(HANDLE process, const DiagnosticSink& sink) {
 TokenUserBlock GetProcessTokenUser(DWORD pid, const std::wstring& filter,
                                    const DiagnosticSink& sink) {
   if (pid == 0) return nullptr;
-  ScopedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid));
+  // Reading the image name needs the right to read the process's memory as well; with
+  // query rights alone GetModuleFileNameExW is denied and no explorer would ever match.
+  ScopedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
   if (!process) return nullptr;
   if (!filter.empty() &&
       !ImageNameMatchesFilter(GetProcessImageName(process.Get(), sink), filter)) {

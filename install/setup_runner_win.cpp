@@ -1,5 +1,6 @@
-#include <shellapi.h>
 #include <windows.h>
+// windows.h first: the shell header needs its types.
+#include <shellapi.h>
 
 #include "install/setup_runner.h"
 #include "win/unique_handle.h"

@@ -6,9 +6,10 @@
 //                               line), client_starts.txt (one line per start)
 //   CUMULO_CLIENT_MODE          normal: the window closes on WM_CLOSE;
 //                               ignore_close: WM_CLOSE is ignored;
-//                               exit_at_once: shows the window and ends 300 ms later (a client
-//                               that appears and dies);
-//                               never_appear: ends before anything else, without a window
+//                               exit_at_once, never_appear: ends at once, without a window.
+//                               Under wine the process is still listed right after its start,
+//                               so to the installer it is a client that appears and dies; the
+//                               setup stand-in makes a client that never appears (see there)
 //   CUMULO_CLIENT_LIFETIME_MS   ends on its own after this long (default 300000), so that no
 //                               test leaves it behind for ever
 #include <windows.h>
@@ -58,7 +59,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   wchar_t** argv = __wargv;
   const std::wstring mode = EnvValue(L"CUMULO_CLIENT_MODE");
   RecordStart(argc, argv);
-  if (mode == L"never_appear") return 0;
+  if (mode == L"never_appear" || mode == L"exit_at_once") return 0;
   ignoreClose = mode == L"ignore_close";
 
   const HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -76,7 +77,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   UINT lifetime = 300000;
   const std::wstring configured = EnvValue(L"CUMULO_CLIENT_LIFETIME_MS");
   if (!configured.empty()) lifetime = static_cast<UINT>(std::wcstoul(configured.c_str(), nullptr, 10));
-  if (mode == L"exit_at_once") lifetime = 300;
   SetTimer(window, kLifetimeTimer, lifetime, nullptr);
 
   MSG msg;

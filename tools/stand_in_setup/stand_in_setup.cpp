@@ -6,7 +6,10 @@
 //                            setup_attempts.txt: the attempt counter)
 //   CUMULO_SETUP_EXIT_CODES  exit code per attempt, e.g. "5,0"; the last one repeats; default 0
 //   CUMULO_SETUP_DELAY_MS    how long each attempt runs before it ends; default 0
-//   CUMULO_STANDIN_CLIENT    the client Cumulo.exe to install; default: Cumulo.exe beside this file
+//   CUMULO_STANDIN_CLIENT    the client Cumulo.exe to install; default: Cumulo.exe beside this
+//                            file, or with CUMULO_CLIENT_MODE=never_appear the Unix program
+//                            /bin/true, which wine starts without a Windows process, so no
+//                            client process ever appears
 //   CUMULO_SETUP_INSTALL_DIR install folder when no /CUMULO_INSTALLPATH is given;
 //                            default %LOCALAPPDATA%\Aldervane\Cumulo
 // On an attempt whose exit code is 0 it installs: creates the folder, copies the client into
@@ -95,6 +98,8 @@ bool Install(const Switches& s, std::wstring& report) {
   while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
   SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
   std::wstring client = EnvValue(L"CUMULO_STANDIN_CLIENT");
+  // wine starts a Unix program outside its process list: a client that never appears.
+  if (client.empty() && EnvValue(L"CUMULO_CLIENT_MODE") == L"never_appear") client = L"Z:\\bin\\true";
   if (client.empty()) client = OwnFolder() + L"\\Cumulo.exe";
   if (!CopyFileW(client.c_str(), (folder + L"\\Cumulo.exe").c_str(), FALSE)) {
     report += L"copy of " + client + L" failed: " + std::to_wstring(GetLastError()) + L"\r\n";

@@ -1,0 +1,186 @@
+// The launch hand-off against the registry of the prefix and the stand-in client.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "common/recording_transport.h"
+#include "install/app_launcher.h"
+#include "install_wintest_support.h"
+
+using namespace installtest;
+
+namespace {
+
+struct LaunchResult {
+  std::vector<std::wstring> events;
+  std::vector<std::wstring> lines;
+  ULONGLONG tookMs = 0;
+};
+
+class AppLauncherTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DeleteProductKey();
+    EndAllClients();
+  }
+  void TearDown() override {
+    EndAllClients();
+    DeleteProductKey();
+  }
+
+  // A folder with the client in it, recorded as the install folder.
+  std::wstring Install(const std::wstring& name) {
+    std::wstring folder = wintest::MakeTempFolder(name);
+    folder.pop_back();
+    EXPECT_TRUE(CopyFileW(ClientStandIn().c_str(), (folder + L"\\Cumulo.exe").c_str(), FALSE));
+    EXPECT_TRUE(WriteInstallPath(folder));
+    return folder;
+  }
+
+  LaunchResult Launch(const AuthHandoff& handoff) {
+    MetricRecorder recorder;
+    auto sender = recorder.MakeSender();
+    LaunchResult result;
+    const ULONGLONG start = GetTickCount64();
+    {
+      const auto platform = MakeSystemLauncherPlatform();
+      AppLauncher launcher(sender, *platform,
+                           [&result](const std::wstring& m, int) { result.lines.push_back(m); });
+      launcher.LaunchClient(handoff);
+    }
+    result.tookMs = GetTickCount64() - start;
+    result.events = DrainEvents(sender, recorder);
+    return result;
+  }
+
+  StandInRecords records_{L"launch records"};
+};
+
+}  // namespace
+
+TEST_F(AppLauncherTest, ClientGetsTheDesignedCommandLine) {
+  const std::wstring folder = Install(L"launch plain");
+  SetEnvironmentVariableW(L"CUMULO_CLIENT_MODE", L"normal");
+  const auto run = Launch({"user@example.com", "AbC-123_tok"});
+  EXPECT_EQ(run.events, std::vector<std::wstring>{L"found_valid_tok:1"});
+  EXPECT_TRUE(run.lines.empty());
+  // The path stays unquoted even with its space; the client sees the line unchanged.
+  EXPECT_EQ(records_.Lines(L"client_cmdline.txt"),
+            std::vector<std::string>{Utf8Of(folder) +
+                                     "\\Cumulo.exe -auth_email \"user@example.com\" -auth_token "
+                                     "\"AbC-123_tok\""});
+  const auto argv = records_.Lines(L"client_argv.txt");
+  ASSERT_GE(argv.size(), 4u);
+  EXPECT_EQ(
+      std::vector<std::string>(argv.end() - 4, argv.end()),
+      (std::vector<std::string>{"-auth_email", "user@example.com", "-auth_token", "AbC-123_tok"}));
+  EXPECT_LT(run.tookMs, 4000u);  // found at once, then the one-second settle
+}
+
+TEST_F(AppLauncherTest, QuotesAndBackslashesReachTheClientAsOneArgumentEach) {
+  Install(L"launch quoting");
+  SetEnvironmentVariableW(L"CUMULO_CLIENT_MODE", L"normal");
+  const std::string email = "o\"brien@example.com";
+  const std::string token = "tok \\\" -x\\\\";
+  const auto run = Launch({email, token});
+  EXPECT_EQ(run.events, std::vector<std::wstring>{L"found_valid_tok:1"});
+  const auto argv = records_.Lines(L"client_argv.txt");
+  ASSERT_GE(argv.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(argv.end() - 4, argv.end()),
+            (std::vector<std::string>{"-auth_email", email, "-auth_token", token}));
+}
+
+TEST_F(AppLauncherTest, EmptyTokenStartsTheClientBare) {
+  const std::wstring folder = Install(L"launch bare");
+  SetEnvironmentVariableW(L"CUMULO_CLIENT_MODE", L"normal");
+  const auto run = Launch({"user@example.com", ""});
+  EXPECT_EQ(run.events, std::vector<std::wstring>{L"not_found_token:1"});
+  EXPECT_EQ(records_.Lines(L"client_cmdline.txt"),
+            std::vector<std::string>{Utf8Of(folder) + "\\Cumulo.exe"});
+}
+
+TEST_F(AppLauncherTest, RegistryFailures) {
+  struct Case {
+    const char* name;
+    std::function<void()> arrange;
+    std::wstring event;
+    std::wstring line;
+  };
+  const std::wstring noPath = L"Starting Cumulo application failed: no InstallPath";
+  const std::vector<Case> cases = {
+      {"no key", [] {}, L"err_cumulo_settings:",
+       L"Starting Cumulo application failed: no Aldervane_Cumulo key"},
+      {"no value",
+       [] {
+         const DWORD one = 1;
+         HKEY key = nullptr;
+         RegCreateKeyExW(HKEY_CURRENT_USER, kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                         &key, nullptr);
+         RegSetValueExW(key, L"other", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+         RegCloseKey(key);
+       },
+       L"err_cumulo_ins_path:", noPath},
+      {"number",
+       [] {
+         const DWORD one = 1;
+         WriteInstallPath(REG_DWORD, &one, sizeof(one));
+       },
+       L"err_cumulo_ins_path:", noPath},
+      {"binary text",
+       [] {
+         const std::wstring text = L"C:\\windows";
+         WriteInstallPath(REG_BINARY, text.c_str(), static_cast<DWORD>((text.size() + 1) * 2));
+       },
+       L"err_cumulo_ins_path:", noPath},
+      {"string filling the whole buffer without terminator",
+       [] {
+         const std::wstring text(32768, L'a');
+         WriteInstallPath(REG_SZ, text.c_str(), 65536);
+       },
+       L"err_cumulo_ins_path:", noPath},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    DeleteProductKey();
+    c.arrange();
+    const auto run = Launch({"u@x", "t"});
+    ASSERT_EQ(run.events.size(), 1u);
+    EXPECT_EQ(run.events[0].rfind(c.event, 0), 0u) << run.events[0];
+    EXPECT_EQ(run.lines, std::vector<std::wstring>{c.line});
+    EXPECT_TRUE(records_.Lines(L"client_starts.txt").empty());
+  }
+}
+
+TEST_F(AppLauncherTest, MissingClientExecutableCannotStart) {
+  std::wstring folder = wintest::MakeTempFolder(L"launch empty");
+  folder.pop_back();
+  ASSERT_TRUE(WriteInstallPath(folder));
+  const auto run = Launch({"u@x", "\xC3("});
+  ASSERT_EQ(run.events.size(), 2u);
+  EXPECT_EQ(run.events[0], L"found_invalid_tok:1");
+  EXPECT_EQ(run.events[1].rfind(L"err_cumulo_start:", 0), 0u);
+  ASSERT_EQ(run.lines.size(), 1u);
+  EXPECT_EQ(run.lines[0], L"Starting Cumulo application failed: " + run.events[1].substr(17));
+}
+
+TEST_F(AppLauncherTest, ClientThatAppearsAndDiesIsReportedAsCrash) {
+  Install(L"launch dies");
+  SetEnvironmentVariableW(L"CUMULO_CLIENT_MODE", L"exit_at_once");
+  const auto run = Launch({"u@x", "t"});
+  EXPECT_EQ(run.events, (std::vector<std::wstring>{L"found_valid_tok:1", L"err_cumulo_crashed:1"}));
+  EXPECT_EQ(run.lines, std::vector<std::wstring>{L"Starting Cumulo application failed: crash"});
+}
+
+TEST_F(AppLauncherTest, ClientThatNeverAppears) {
+  // wine starts a Unix program without a Windows process: nothing ever shows up.
+  const std::wstring folder = Install(L"launch never");
+  ASSERT_TRUE(CopyFileW(L"Z:\\bin\\true", (folder + L"\\Cumulo.exe").c_str(), FALSE));
+  const auto run = Launch({"u@x", "t"});
+  EXPECT_EQ(run.events, (std::vector<std::wstring>{L"found_valid_tok:1", L"err_cumulo_not_run:1",
+                                                   L"err_cumulo_crashed:1"}));
+  EXPECT_EQ(run.lines, std::vector<std::wstring>{L"Starting Cumulo application failed: crash"});
+  EXPECT_GE(run.tookMs, 4500u);
+  EXPECT_LT(run.tookMs, 15000u);
+}
