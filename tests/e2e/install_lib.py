@@ -1,0 +1,203 @@
+"""Install-road helpers for the end-to-end tests, on top of e2e_lib.
+
+The stand-ins (tools/stand_in_setup, tools/stand_in_client) take their behaviour from the
+environment the installer passes on; `Road` gives each test a record folder and an install
+folder of its own and reads back what the stand-ins recorded.
+"""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import e2e_lib as e2e  # noqa: E402
+import fixture_client  # noqa: E402  (e2e_lib put the harness on the path)
+
+PACKAGE_PATH = "/cumulo/Cumulo_setup_offline.exe"
+SILENT = "/VERYSILENT /SUPPRESSMSGBOXES /NORESTART /NOCLOSEAPPLICATIONS"
+CAPTION = "Cumulo:"
+CLIENT_TITLE = "E2DCED31-32EB-406B-BCA8-38879C45600D-HDJK6678HBHCAVGL667"
+# The Install button's centre at scale 1 (it sits at 80, 429 and is 184 x 48).
+INSTALL_BUTTON = (172, 453)
+
+
+def tools_dir():
+    return os.environ.get("CUMULO_TOOLS_DIR") or os.path.join(e2e.build_dir(), "tools")
+
+
+def dist_host():
+    return os.environ["CUMULO_DIST_HOST"]
+
+
+def unix_path(wine_path):
+    """A C: or Z: path of the prefix as a Unix path."""
+    drive, rest = wine_path[0].lower(), wine_path[2:].replace("\\", "/")
+    if drive == "z":
+        return rest
+    return os.path.join(os.environ["WINEPREFIX"], "drive_%s" % drive) + rest
+
+
+def record_lines(path):
+    if not os.path.exists(path):
+        return []
+    with open(path, encoding="utf-8") as f:
+        return f.read().splitlines()
+
+
+def end_clients():
+    """Ends every stand-in client of the prefix (the only Cumulo.exe processes there)."""
+    subprocess.run([e2e.WINE64, "taskkill", "/F", "/IM", "Cumulo.exe"], env=e2e.wine_env(),
+                   capture_output=True, timeout=60)
+
+
+def delete_install_path():
+    e2e.reg_delete(e2e.PRODUCT_KEY, "InstallPath")
+
+
+def press_install(window, scale=1):
+    e2e.click(window, INSTALL_BUTTON[0] * scale, INSTALL_BUTTON[1] * scale)
+    e2e.park_pointer()
+
+
+def find_caption_window(timeout=30):
+    """A message box or the error dialog: both carry the caption "Cumulo:"."""
+    return e2e.find_window(CAPTION, timeout)
+
+
+class Road:
+    """One installation road: its record and install folders and the stand-ins' settings."""
+
+    def __init__(self, name, exit_codes=None, client_mode=None, setup_delay_ms=None):
+        base = os.path.join(e2e.build_dir(), "e2e-install")
+        os.makedirs(base, exist_ok=True)
+        self.dir = tempfile.mkdtemp(prefix=name + "-", dir=base)
+        self.records = os.path.join(self.dir, "records")
+        self.install_dir = os.path.join(self.dir, "Install Folder")
+        os.makedirs(self.records)
+        self.env = {
+            "CUMULO_STANDIN_DIR": e2e.wine_path(self.records),
+            "CUMULO_SETUP_INSTALL_DIR": e2e.wine_path(self.install_dir),
+        }
+        if client_mode != "never_appear":
+            self.env["CUMULO_STANDIN_CLIENT"] = e2e.wine_path(
+                os.path.join(tools_dir(), "Cumulo.exe"))
+        if exit_codes is not None:
+            self.env["CUMULO_SETUP_EXIT_CODES"] = exit_codes
+        if client_mode is not None:
+            self.env["CUMULO_CLIENT_MODE"] = client_mode
+        if setup_delay_ms is not None:
+            self.env["CUMULO_SETUP_DELAY_MS"] = str(setup_delay_ms)
+
+    def lines(self, name):
+        return record_lines(os.path.join(self.records, name))
+
+    def setup_commands(self):
+        return self.lines("setup_commands.txt")
+
+    def setup_parameters(self):
+        """Each attempt's parameters: the command line after the quoted package path."""
+        out = []
+        for line in self.setup_commands():
+            m = re.match(r'^"[^"]*"(.*)$', line)
+            out.append(m.group(1).lstrip(" ") if m else line)
+        return out
+
+    def log_path_given(self):
+        """The /LOG path of the first attempt, as a Unix path; None without one."""
+        for line in self.setup_commands():
+            m = re.search(r'/LOG="([^"]*)"', line)
+            if m:
+                return unix_path(m.group(1))
+        return None
+
+    def package_path(self):
+        log = self.log_path_given()
+        return log[:-4] + ".exe" if log else None
+
+    def client_argv(self):
+        return self.lines("client_argv.txt")
+
+    def client_command_line(self):
+        lines = self.lines("client_cmdline.txt")
+        return lines[0] if lines else None
+
+    def start_client(self, mode):
+        """Starts the stand-in client from the shell, as a running client before Install."""
+        env = dict(self.env, CUMULO_CLIENT_MODE=mode)
+        process = subprocess.Popen([e2e.WINE64, os.path.join(tools_dir(), "Cumulo.exe")],
+                                   env=e2e.wine_env(extra=env), stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        e2e.wait_until(lambda: e2e.find_windows(CLIENT_TITLE), 30)
+        return process
+
+    def cleanup(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def ordered_subsequence(needles, haystack):
+    """True when every needle occurs in the haystack in this order."""
+    it = iter(haystack)
+    return all(any(n == h for h in it) for n in needles)
+
+
+def stat_queries():
+    return [r.get("query", "") for r in e2e.stat_requests()]
+
+
+def dist_requests():
+    return fixture_client.requests(dist_host())
+
+
+def script_dist(responses):
+    fixture_client.script(dist_host(), PACKAGE_PATH, responses)
+
+
+def reset_dist():
+    fixture_client.reset(dist_host())
+
+
+def wait_for_exit(run, timeout):
+    try:
+        return run.wait(timeout)
+    except subprocess.TimeoutExpired:
+        return None
+
+
+def shot(name):
+    time.sleep(0.5)
+    return e2e.screenshot(name)
+
+
+# The error dialog's template is 215 x 82 dialog units; its buttons' centres in those units.
+ERROR_DIALOG_UNITS = (215, 82)
+JOURNAL_BUTTON_UNITS = (32, 68)
+OK_BUTTON_UNITS = (183, 68)
+
+
+def click_dialog_button(dialog, units):
+    """Clicks a control of the error dialog by its template position, scaled to the
+    dialog's size on the screen (so whatever font wine gives it)."""
+    _, _, width, height = e2e.geometry(dialog)
+    e2e.click(dialog, units[0] * width // ERROR_DIALOG_UNITS[0],
+              units[1] * height // ERROR_DIALOG_UNITS[1])
+    e2e.park_pointer()
+
+
+def dismiss_box(box):
+    """Presses OK of a message box: a click gives it the keyboard, Enter presses OK."""
+    for _ in range(5):
+        if box not in e2e.find_windows(CAPTION):
+            return True
+        e2e.click(box, 8, 8)
+        e2e.key("Return")
+        e2e.wait_until(lambda: box not in e2e.find_windows(CAPTION), 3)
+    return box not in e2e.find_windows(CAPTION)
+
+
+def forget_attribution():
+    """Start-up reads --params only while no utm is stored; each road starts without one."""
+    for name in ("utm", "installer_intro", "gclid_cookie"):
+        e2e.reg_delete(e2e.PRODUCT_KEY, name)

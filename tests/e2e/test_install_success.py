@@ -1,0 +1,143 @@
+"""Installation roads that end in success, end to end: the real installer under wine and
+Xvfb, the package served by the distribution fixture (the setup stand-in), the stand-in
+client, telemetry recorded by the statistics fixture."""
+import os
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import e2e_lib as e2e  # noqa: E402
+import install_lib as il  # noqa: E402
+
+PARAMS = ["--params", "utm=spring_promo&email=user%40example.com&auth=tok%2B123%3D"]
+EMAIL, TOKEN = "user@example.com", "tok+123="
+
+
+class InstallSuccessTest(unittest.TestCase):
+    def setUp(self):
+        e2e.reset_stat()
+        il.reset_dist()
+        il.end_clients()
+        il.delete_install_path()
+        il.forget_attribution()
+        e2e.park_pointer()
+        self.runs, self.roads = [], []
+
+    def tearDown(self):
+        for run in self.runs:
+            run.stop()
+        il.end_clients()
+        il.delete_install_path()
+        il.forget_attribution()
+        for road in self.roads:
+            road.cleanup()
+
+    def install(self, name, **road_settings):
+        """Starts the installer for a road and presses Install; returns (run, road)."""
+        road = il.Road(name, **road_settings)
+        self.roads.append(road)
+        run = e2e.Installer.start(PARAMS, env=road.env)
+        self.runs.append(run)
+        window = e2e.find_window()
+        self.assertIsNotNone(window, "the installer window did not appear")
+        time.sleep(1.5)
+        il.shot(name + "-ready")
+        il.press_install(window)
+        return run, road
+
+    def assert_client_started_with_handoff(self, road):
+        argv = road.client_argv()
+        self.assertEqual(argv[-4:], ["-auth_email", EMAIL, "-auth_token", TOKEN])
+        line = road.client_command_line()
+        self.assertTrue(line.endswith('\\Cumulo.exe -auth_email "%s" -auth_token "%s"'
+                                      % (EMAIL, TOKEN)), line)
+        # The install folder has a space and is not quoted: the line is the designed one.
+        self.assertTrue(line.startswith(e2e.wine_path(road.install_dir) + "\\Cumulo.exe "), line)
+
+    def test_success_road(self):
+        run, road = self.install("success", setup_delay_ms=1500)
+        self.assertTrue(e2e.wait_until(lambda: road.setup_commands(), 30))
+        il.shot("success-installing")
+        self.assertEqual(il.wait_for_exit(run, 60), 0, "the window did not close")
+
+        # The package was fetched once and run silently with a quoted log path.
+        self.assertEqual([r["path"] for r in il.dist_requests()], [il.PACKAGE_PATH])
+        params = road.setup_parameters()
+        self.assertEqual(len(params), 1)
+        log = road.log_path_given()
+        self.assertRegex(params[0], r'^%s /LOG="[^"]+\\Cumulo-[0-9a-f-]{36}\.log"$' % il.SILENT)
+        self.assertEqual(road.lines("setup_show.txt"), ["0"])
+        self.assert_client_started_with_handoff(road)
+
+        requests = e2e.stat_requests()
+        self.assertEqual(e2e.stat_events(requests),
+                         [("first", 1), ("started", 1), ("found_valid_tok", 1), ("setup_run", 1)])
+        identifier = e2e.reg_query(e2e.PRODUCT_KEY, "installationId")
+        self.assertTrue(identifier)
+        for r in requests:
+            self.assertIn("utm=spring_promo", r["query"])
+            self.assertIn("iid=%s" % identifier, r["query"])
+
+        messages = e2e.journal_messages(run.log_path)
+        url = "https://%s%s" % (il.dist_host(), il.PACKAGE_PATH)
+        self.assertTrue(il.ordered_subsequence(
+            ["Starting GUI Installer...", "User started install procedure.",
+             "Starting installation procedure...", "Downloading file: " + url,
+             "Downloader completed succesfully.", "Runnning installer",
+             "GUI Installer Finished."], messages), messages)
+        self.assertNotIn("Runnning installer, second attempt", messages)
+        self.assertEqual([m for level, m in run.journal() if level != "I"], [])
+
+        # Nothing is left in the temporary folder.
+        self.assertFalse(os.path.exists(log))
+        self.assertFalse(os.path.exists(road.package_path()))
+        self.assertEqual(e2e.reg_query(e2e.PRODUCT_KEY, "InstallPath"),
+                         e2e.wine_path(road.install_dir))
+        il.shot("success-client-running")
+
+    def test_setup_fails_once_then_succeeds(self):
+        run, road = self.install("retry", exit_codes="5,0")
+        self.assertEqual(il.wait_for_exit(run, 60), 0)
+        params = road.setup_parameters()
+        self.assertEqual(len(params), 2)
+        self.assertTrue(params[0].startswith(il.SILENT + " /LOG="), params[0])
+        self.assertTrue(params[1].startswith("/LOG="), params[1])
+        self.assertEqual(road.lines("setup_show.txt"), ["0", "5"])
+        self.assertEqual(e2e.stat_events(),
+                         [("first", 1), ("started", 1), ("error_exit_setup", 5),
+                          ("succeeded_on_second_try", 1), ("found_valid_tok", 1),
+                          ("setup_run", 1)])
+        self.assertIn("Runnning installer, second attempt", e2e.journal_messages(run.log_path))
+        self.assertFalse(os.path.exists(road.log_path_given()))
+        self.assert_client_started_with_handoff(road)
+
+    def test_client_that_never_appears_still_counts_as_success(self):
+        run, road = self.install("never", client_mode="never_appear")
+        self.assertEqual(il.wait_for_exit(run, 60), 0)
+        names = e2e.stat_event_names()
+        self.assertEqual(names, ["first", "started", "found_valid_tok", "err_cumulo_not_run",
+                                 "err_cumulo_crashed", "setup_run"])
+        self.assertIn(("E", "Starting Cumulo application failed: crash"), run.journal())
+
+    def test_running_client_is_closed_first(self):
+        road = il.Road("closefirst")
+        self.roads.append(road)
+        old_client = road.start_client("normal")
+        self.assertIsNotNone(e2e.wait_until(lambda: e2e.find_windows(il.CLIENT_TITLE), 30))
+        run = e2e.Installer.start(PARAMS, env=road.env)
+        self.runs.append(run)
+        window = e2e.find_window()
+        time.sleep(1.5)
+        il.press_install(window)
+        self.assertEqual(il.wait_for_exit(run, 60), 0)
+        self.assertEqual(old_client.wait(10), 0)
+        self.assertIn("close", road.lines("client_events.txt"))
+        self.assertIn("Cumulo application is already running, trying to close...",
+                      e2e.journal_messages(run.log_path))
+        self.assertEqual(e2e.stat_event_names(),
+                         ["first", "started", "found_valid_tok", "setup_run"])
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
