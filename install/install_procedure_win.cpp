@@ -43,7 +43,8 @@ class SystemInstallPlatform : public InstallPlatform {
   bool RemoveFile(const std::wstring& path, uint32_t& error) override {
     if (DeleteFileW(path.c_str())) return true;
     error = GetLastError();
-    return false;
+    // A package that never arrived (the server refused it) has not outlived the procedure.
+    return error == ERROR_FILE_NOT_FOUND;
   }
 
   void PostProgress(uintptr_t window, uint32_t received, uint32_t total) override {

@@ -77,6 +77,7 @@ class Road:
         self.records = os.path.join(self.dir, "records")
         self.install_dir = os.path.join(self.dir, "Install Folder")
         os.makedirs(self.records)
+        self.processes = []
         self.env = {
             "CUMULO_STANDIN_DIR": e2e.wine_path(self.records),
             "CUMULO_SETUP_INSTALL_DIR": e2e.wine_path(self.install_dir),
@@ -131,9 +132,14 @@ class Road:
                                    env=e2e.wine_env(extra=env), stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         e2e.wait_until(lambda: e2e.find_windows(CLIENT_TITLE), 30)
+        self.processes.append(process)
         return process
 
     def cleanup(self):
+        for process in self.processes:
+            if process.poll() is None:
+                process.kill()
+            process.wait(10)
         shutil.rmtree(self.dir, ignore_errors=True)
 
 
