@@ -1,7 +1,6 @@
 #include "net/downloader.h"
 
 #include <algorithm>
-#include <exception>
 #include <vector>
 
 #include "app/install_log.h"
@@ -35,8 +34,8 @@ std::pair<std::wstring, DownloadCode> Downloader::TryDownload(const std::wstring
                                                               const std::wstring& path) {
   try {
     return Attempt(url, path);
-  } catch (const std::exception&) {
-    // Out of memory in the middle of an attempt: let the loop try again.
+  } catch (...) {
+    // Out of memory, or a progress hook that threw: the attempt failed, the loop goes on.
     return {std::wstring(), DownloadCode::Retry};
   }
 }

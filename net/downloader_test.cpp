@@ -109,22 +109,26 @@ class DownloaderTest : public ::testing::Test {
   DownloaderTest()
       : sender(recorder.MakeSender()),
         platform(std::make_shared<Platform>()),
-        downloader(sender, L"CumuloWindows WCtest", 5, platform) {
-    downloader.progress = [this](uint32_t r, uint32_t t) { calls.push_back({r, t}); };
+        downloader(std::make_unique<Downloader>(sender, L"CumuloWindows WCtest", 5, platform)) {
+    downloader->progress = [this](uint32_t r, uint32_t t) { calls.push_back({r, t}); };
   }
 
   std::pair<std::wstring, DownloadCode> Try(const Answer& a) {
     platform->answers = {a};
-    return downloader.TryDownload(L"https://h/f.exe", L"dest");
+    return downloader->TryDownload(L"https://h/f.exe", L"dest");
   }
 
-  std::vector<std::wstring> Events() { return DrainEvents(sender, recorder); }
+  // The downloader holds the sender too: both go, so that the queue drains.
+  std::vector<std::wstring> Events() {
+    downloader.reset();
+    return DrainEvents(sender, recorder);
+  }
 
   JournalCapture journal;
   MetricRecorder recorder;
   std::shared_ptr<MetricSender> sender;
   std::shared_ptr<Platform> platform;
-  Downloader downloader;
+  std::unique_ptr<Downloader> downloader;
   std::vector<Progress> calls;
 };
 
@@ -282,7 +286,7 @@ TEST_F(DownloaderTest, FileFailuresMapOntoCodesAndMetrics) {
 TEST_F(DownloaderTest, DownloadFollowsARedirectAndLogsTheStartOnce) {
   platform->answers = {Status(302, L"Location: https://h/second\r\n"), Status(500),
                        Ok(L"", {10})};
-  EXPECT_EQ(downloader.Download(L"https://h/first", L"dest"), DownloadCode::Completed);
+  EXPECT_EQ(downloader->Download(L"https://h/first", L"dest"), DownloadCode::Completed);
   const std::vector<std::wstring> urls = {L"https://h/first", L"https://h/second",
                                           L"https://h/second"};
   EXPECT_EQ(platform->openedUrls, urls);
@@ -295,7 +299,7 @@ TEST_F(DownloaderTest, AFileFailureEndsTheDownloadAfterOneAttempt) {
   Answer denied = Ok(L"", {10});
   denied.createError = 5;
   platform->answers = {denied, Ok(L"", {10})};
-  EXPECT_EQ(downloader.Download(L"https://h/f", L"dest"), DownloadCode::AccessDenied);
+  EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::AccessDenied);
   EXPECT_EQ(platform->openedUrls.size(), 1u);
 }
 

@@ -14,12 +14,24 @@
 #include "app/install_log.h"
 #include "app/wide_text.h"
 
+inline std::string JournalFileName() {
+#ifdef _WIN32
+  // Narrow paths go through the ANSI code page; temporary paths here are ASCII.
+  return NarrowLow8(LogFilePath());
+#else
+  return Utf8FromWide(LogFilePath());
+#endif
+}
+
 class TestJournalEnvironment : public ::testing::Environment {
  public:
   explicit TestJournalEnvironment(std::wstring path) : path_(std::move(path)) {}
   void SetUp() override {
     // Another environment of the same program may have chosen the file already.
-    if (LogFilePath().empty()) LogFilePath() = path_;
+    if (LogFilePath().empty()) {
+      LogFilePath() = path_;
+      std::remove(JournalFileName().c_str());  // start each run with an empty journal
+    }
     if (LogChannelName().empty()) LogChannelName() = L"tests";
     InstallLog::Instance();
   }
@@ -63,18 +75,10 @@ class JournalCapture {
 
  private:
   static std::string Content() {
-    std::ifstream in(Utf8Path(), std::ios::binary);
+    std::ifstream in(JournalFileName(), std::ios::binary);
     std::ostringstream all;
     all << in.rdbuf();
     return all.str();
-  }
-  static std::string Utf8Path() {
-#ifdef _WIN32
-    // Narrow paths go through the ANSI code page; temp paths here are ASCII.
-    return NarrowLow8(LogFilePath());
-#else
-    return Utf8FromWide(LogFilePath());
-#endif
   }
 
   size_t start_;
