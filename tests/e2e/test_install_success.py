@@ -78,6 +78,8 @@ class InstallSuccessTest(unittest.TestCase):
         for r in requests:
             self.assertIn("utm=spring_promo", r["query"])
             self.assertIn("iid=%s" % identifier, r["query"])
+        agents = [v for k, v in il.dist_requests()[0]["headers"] if k.lower() == "user-agent"]
+        self.assertEqual(agents, ["CumuloWindows " + identifier])
 
         messages = e2e.journal_messages(run.log_path)
         url = "https://%s%s" % (il.dist_host(), il.PACKAGE_PATH)
