@@ -14,7 +14,8 @@ A scripted response is a JSON object; every field is optional:
   status (200), reason, headers ([[name, value], ...], sent verbatim and in order),
   content_length ("auto" by default, null to omit, or any text to send verbatim),
   body (text), body_size (bytes of a repeating pattern), body_file (a path),
-  cut_after (close the connection after that many body bytes), delay (seconds),
+  cut_after (reset the connection after that many body bytes, cut_delay seconds
+  later, 0.5 by default), delay (seconds before answering),
   repeat (how many requests this answer serves, 1 by default).
 """
 import argparse
@@ -155,6 +156,9 @@ class Handler(BaseHTTPRequestHandler):
                     chunk = chunk[: max(0, limit - sent)]
                     self.wfile.write(chunk)
                     self.wfile.flush()
+                    # Give the client time to read the status and headers: a reset
+                    # discards whatever it has not read yet.
+                    time.sleep(float(a.get("cut_delay", 0.5)))
                     self.cut()
                     return
                 self.wfile.write(chunk)
