@@ -11,6 +11,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_lib as e2e  # noqa: E402
@@ -207,3 +208,46 @@ def forget_attribution():
     """Start-up reads --params only while no utm is stored; each road starts without one."""
     for name in ("utm", "installer_intro", "gclid_cookie"):
         e2e.reg_delete(e2e.PRODUCT_KEY, name)
+
+
+class RoadTestCase(unittest.TestCase):
+    """A test of install roads: clean registry, fixtures and clients around every test,
+    and the installer started for a road with its window up."""
+
+    PARAMS = []
+
+    def setUp(self):
+        e2e.reset_stat()
+        reset_dist()
+        end_clients()
+        delete_install_path()
+        forget_attribution()
+        e2e.park_pointer()
+        self.runs, self.roads, self.files = [], [], []
+
+    def tearDown(self):
+        for run in self.runs:
+            run.stop()
+        end_clients()
+        delete_install_path()
+        forget_attribution()
+        reset_dist()
+        for road in self.roads:
+            road.cleanup()
+        for path in self.files:
+            if path and os.path.exists(path):
+                os.unlink(path)
+
+    def new_road(self, name, **road_settings):
+        road = Road(name, **road_settings)
+        self.roads.append(road)
+        return road
+
+    def open_road(self, road):
+        """Starts the installer with the road's environment; returns (run, window)."""
+        run = e2e.Installer.start(self.PARAMS, env=road.env)
+        self.runs.append(run)
+        window = e2e.find_window()
+        self.assertIsNotNone(window, "the installer window did not appear")
+        time.sleep(1.5)
+        return run, window

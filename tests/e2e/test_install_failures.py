@@ -15,37 +15,12 @@ PARAMS = ["--params", "utm=fail_roads&email=user%40example.com&auth=tok123"]
 ENV_KEY = r"HKCU\Environment"
 
 
-class InstallFailureTest(unittest.TestCase):
-    def setUp(self):
-        e2e.reset_stat()
-        il.reset_dist()
-        il.end_clients()
-        il.delete_install_path()
-        il.forget_attribution()
-        e2e.park_pointer()
-        self.runs, self.roads, self.files = [], [], []
-
-    def tearDown(self):
-        for run in self.runs:
-            run.stop()
-        il.end_clients()
-        il.delete_install_path()
-        il.forget_attribution()
-        il.reset_dist()
-        for road in self.roads:
-            road.cleanup()
-        for path in self.files:
-            if path and os.path.exists(path):
-                os.unlink(path)
+class InstallFailureTest(il.RoadTestCase):
+    PARAMS = PARAMS
 
     def open(self, name, **road_settings):
-        road = il.Road(name, **road_settings)
-        self.roads.append(road)
-        run = e2e.Installer.start(PARAMS, env=road.env)
-        self.runs.append(run)
-        window = e2e.find_window()
-        self.assertIsNotNone(window, "the installer window did not appear")
-        time.sleep(1.5)
+        road = self.new_road(name, **road_settings)
+        run, window = self.open_road(road)
         return run, road, window
 
     def wait_caption(self, timeout=60):
@@ -106,13 +81,9 @@ class InstallFailureTest(unittest.TestCase):
         self.assertEqual(messages.count("User started install procedure."), 2)
 
     def test_client_ignoring_close_keeps_the_installation_from_starting(self):
-        road = il.Road("stubborn")
-        self.roads.append(road)
+        road = self.new_road("stubborn")
         road.start_client("ignore_close")
-        run = e2e.Installer.start(PARAMS, env=road.env)
-        self.runs.append(run)
-        window = e2e.find_window()
-        time.sleep(1.5)
+        run, window = self.open_road(road)
         pressed = time.monotonic()
         il.press_install(window)
         box = self.wait_caption()

@@ -3,7 +3,6 @@ Xvfb, the package served by the distribution fixture (the setup stand-in), the s
 client, telemetry recorded by the statistics fixture."""
 import os
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -14,34 +13,13 @@ PARAMS = ["--params", "utm=spring_promo&email=user%40example.com&auth=tok%2B123%
 EMAIL, TOKEN = "user@example.com", "tok+123="
 
 
-class InstallSuccessTest(unittest.TestCase):
-    def setUp(self):
-        e2e.reset_stat()
-        il.reset_dist()
-        il.end_clients()
-        il.delete_install_path()
-        il.forget_attribution()
-        e2e.park_pointer()
-        self.runs, self.roads = [], []
-
-    def tearDown(self):
-        for run in self.runs:
-            run.stop()
-        il.end_clients()
-        il.delete_install_path()
-        il.forget_attribution()
-        for road in self.roads:
-            road.cleanup()
+class InstallSuccessTest(il.RoadTestCase):
+    PARAMS = PARAMS
 
     def install(self, name, **road_settings):
         """Starts the installer for a road and presses Install; returns (run, road)."""
-        road = il.Road(name, **road_settings)
-        self.roads.append(road)
-        run = e2e.Installer.start(PARAMS, env=road.env)
-        self.runs.append(run)
-        window = e2e.find_window()
-        self.assertIsNotNone(window, "the installer window did not appear")
-        time.sleep(1.5)
+        road = self.new_road(name, **road_settings)
+        run, window = self.open_road(road)
         il.shot(name + "-ready")
         il.press_install(window)
         return run, road
@@ -123,14 +101,10 @@ class InstallSuccessTest(unittest.TestCase):
         self.assertIn(("E", "Starting Cumulo application failed: crash"), run.journal())
 
     def test_running_client_is_closed_first(self):
-        road = il.Road("closefirst")
-        self.roads.append(road)
+        road = self.new_road("closefirst")
         old_client = road.start_client("normal")
         self.assertIsNotNone(e2e.wait_until(lambda: e2e.find_windows(il.CLIENT_TITLE), 30))
-        run = e2e.Installer.start(PARAMS, env=road.env)
-        self.runs.append(run)
-        window = e2e.find_window()
-        time.sleep(1.5)
+        run, window = self.open_road(road)
         il.press_install(window)
         self.assertEqual(il.wait_for_exit(run, 60), 0)
         self.assertEqual(old_client.wait(10), 0)

@@ -52,6 +52,14 @@ TEST_F(ProcessProbeTest, CurrentProcessTokenAndImageName) {
   EXPECT_EQ(texts[0].rfind("Failed to get proc image name, error: ", 0), 0u) << texts[0];
 }
 
+// A close request can reach the client only once its window exists.
+static void WaitForClientWindow() {
+  for (int i = 0; i < 100; ++i) {
+    if (FindWindowW(nullptr, L"E2DCED31-32EB-406B-BCA8-38879C45600D-HDJK6678HBHCAVGL667")) return;
+    Sleep(50);
+  }
+}
+
 TEST_F(ProcessProbeTest, RunningClientIsFoundAndClosed) {
   EXPECT_FALSE(IsClientRunning());
   EXPECT_TRUE(CloseRunningClient());  // nothing to close: at once
@@ -59,12 +67,7 @@ TEST_F(ProcessProbeTest, RunningClientIsFoundAndClosed) {
   HANDLE client = StartClient(L"normal");
   ASSERT_NE(client, nullptr);
   ASSERT_TRUE(WaitForClientRunning(true, 10000));
-  // The window must exist before a close request can reach it.
-  for (int i = 0;
-       i < 100 &&
-       !FindWindowW(nullptr, L"E2DCED31-32EB-406B-BCA8-38879C45600D-HDJK6678HBHCAVGL667");
-       ++i)
-    Sleep(50);
+  WaitForClientWindow();
   const ULONGLONG start = GetTickCount64();
   EXPECT_TRUE(CloseRunningClient());
   EXPECT_LT(GetTickCount64() - start, 4000u);
@@ -78,11 +81,7 @@ TEST_F(ProcessProbeTest, ClientIgnoringCloseIsGivenUpAfterFiveSeconds) {
   HANDLE client = StartClient(L"ignore_close");
   ASSERT_NE(client, nullptr);
   ASSERT_TRUE(WaitForClientRunning(true, 10000));
-  for (int i = 0;
-       i < 100 &&
-       !FindWindowW(nullptr, L"E2DCED31-32EB-406B-BCA8-38879C45600D-HDJK6678HBHCAVGL667");
-       ++i)
-    Sleep(50);
+  WaitForClientWindow();
   const ULONGLONG start = GetTickCount64();
   EXPECT_FALSE(CloseRunningClient());
   const ULONGLONG took = GetTickCount64() - start;
