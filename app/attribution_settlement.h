@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "app/auth_handoff.h"
+#include "install/auth_handoff.h"
 #include "app/launch_params.h"
 
 // The operations involved, as functions so that the rule can be tested on its own.

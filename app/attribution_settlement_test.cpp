@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/wide_text.h"
+#include "base/wide_text.h"
 
 namespace {
 

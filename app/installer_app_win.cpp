@@ -8,8 +8,8 @@
 
 #include "app/attribution_settlement.h"
 #include "app/attribution_store.h"
-#include "app/command_line.h"
-#include "app/install_log.h"
+#include "base/command_line.h"
+#include "base/journal.h"
 #include "app/launch_params.h"
 #include "install/install_procedure.h"
 #include "net/metric_sender.h"

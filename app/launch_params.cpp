@@ -1,7 +1,7 @@
 #include "app/launch_params.h"
 
-#include "app/command_line.h"
-#include "app/wide_text.h"
+#include "base/command_line.h"
+#include "base/wide_text.h"
 
 namespace {
 // Appended for a "%" whose next characters are not a hexadecimal number: a visible byte

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/command_line.h"
+#include "base/command_line.h"
 #include "app/launch_params.h"
 
 LaunchParams ParseLaunchParams(std::shared_ptr<MetricSender> sender) {

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/wide_text.h"
+#include "base/wide_text.h"
 
 std::wstring QuoteClientArgument(const std::wstring& value) {
   std::wstring quoted = L"\"";

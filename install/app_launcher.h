@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/auth_handoff.h"
+#include "install/auth_handoff.h"
 #include "install/journal_writer.h"
 #include "net/metric_sender.h"
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/auth_handoff.h"
+#include "install/auth_handoff.h"
 #include "install/install_outcome.h"
 #include "net/metric_sender.h"
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "app/install_log.h"
+#include "base/journal.h"
 
 using JournalWriter = std::function<void(const std::wstring& message, int level)>;
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
+#include "base/command_line.h"
 #include "app/launch_params.h"
-#include "app/wide_text.h"
+#include "base/wide_text.h"
 #include "common/recording_transport.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#include "app/install_log.h"
+#include "base/journal.h"
 
 #include <cstring>
 
-#include "app/log_platform.h"
-#include "app/wide_text.h"
+#include "base/journal_platform.h"
+#include "base/wide_text.h"
 
 std::wstring& LogFilePath() {
   static std::wstring path;

@@ -2,9 +2,9 @@
 
 #include <ctime>
 
-#include "app/install_log.h"
-#include "app/log_platform.h"
-#include "app/wide_text.h"
+#include "base/journal.h"
+#include "base/journal_platform.h"
+#include "base/wide_text.h"
 
 bool LogPathExists(const std::wstring& path) {
   struct stat st;

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/install_log.h"
+#include "base/journal.h"
 #include "win_test_util.h"
 
 namespace {

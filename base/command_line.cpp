@@ -1,4 +1,4 @@
-#include "app/command_line.h"
+#include "base/command_line.h"
 
 std::wstring FindOptionValue(const std::vector<std::wstring>& args, const std::wstring& option,
                              bool* found) {

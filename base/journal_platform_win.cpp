@@ -2,8 +2,8 @@
 
 #include <ctime>
 
-#include "app/install_log.h"
-#include "app/log_platform.h"
+#include "base/journal.h"
+#include "base/journal_platform.h"
 
 bool LogPathExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -1,4 +1,4 @@
-#include "app/install_log.h"
+#include "base/journal.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/wide_text.h"
+#include "base/wide_text.h"
 
 namespace {
 
