@@ -1,5 +1,7 @@
 #include "app/attribution_settlement.h"
 
+namespace cumulo {
+
 namespace {
 std::string ValueOf(const LaunchParams& params, const char* key) {
   const auto it = params.find(key);
@@ -37,3 +39,5 @@ AuthHandoff SettleAttribution(const AttributionOps& ops) {
   if (!gclid.empty()) ops.writeValue(L"gclid_cookie", ops.toWide(gclid));
   return handoff;
 }
+
+}  // namespace cumulo

@@ -8,6 +8,8 @@
 #include "install/auth_handoff.h"
 #include "app/launch_params.h"
 
+namespace cumulo {
+
 // The operations involved, as functions so that the rule can be tested on its own.
 struct AttributionOps {
   std::function<std::wstring()> readUtm;
@@ -21,3 +23,5 @@ struct AttributionOps {
 };
 
 AuthHandoff SettleAttribution(const AttributionOps& ops);
+
+}  // namespace cumulo

@@ -6,6 +6,8 @@
 
 #include "base/wide_text.h"
 
+namespace cumulo {
+
 namespace {
 
 // Records every operation as text, in order.
@@ -84,3 +86,5 @@ TEST(SettleAttribution, Table) {
 }
 
 }  // namespace
+
+}  // namespace cumulo

@@ -7,6 +7,8 @@
 
 #include "net/metric_sender.h"
 
+namespace cumulo {
+
 // The identifier for a given time value t (portable; the generator is computed here,
 // not taken from the C library, so it is the same everywhere).
 std::wstring GenerateInstallationIdAt(int64_t t);
@@ -19,3 +21,5 @@ void WriteUtm(const std::wstring& utm, std::shared_ptr<MetricSender> sender);
 void DeleteUtm(std::shared_ptr<MetricSender> sender);
 void WriteValue(const std::wstring& name, const std::wstring& value,
                 std::shared_ptr<MetricSender> sender);
+
+}  // namespace cumulo

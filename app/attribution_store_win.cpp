@@ -4,37 +4,28 @@
 #include <utility>
 
 #include "app/attribution_store.h"
-#include "win/unique_handle.h"
+#include "install/product_key.h"
+#include "win/registry_key.h"
+
+namespace cumulo {
 
 namespace {
-const wchar_t kKeyPath[] = L"Software\\Aldervane\\Aldervane_Cumulo";
 const wchar_t kInstallationIdName[] = L"installationId";
 const wchar_t kUtmName[] = L"utm";
 constexpr size_t kBufferUnits = 1024;  // 2048 bytes
 
 // Every operation opens (and, when missing, creates) the key itself; nothing is cached.
-LSTATUS OpenKey(REGSAM rights, ScopedRegKey& key) {
-  return RegCreateKeyExW(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, rights,
-                         nullptr, key.Receive(), nullptr);
+LSTATUS OpenKey(REGSAM rights, RegistryKey& key) {
+  return key.Create(HKEY_CURRENT_USER, kProductKeyPath, rights);
 }
 
 // Whatever bytes the value holds, read as UTF-16 text up to the first zero unit. A value
 // that fills the whole buffer has no terminator; its 1024 units are taken as they are.
-LSTATUS QueryText(HKEY key, const wchar_t* name, std::wstring& text) {
-  wchar_t buffer[kBufferUnits] = {};
-  DWORD size = sizeof(buffer);
-  const LSTATUS status =
-      RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
-  if (status != ERROR_SUCCESS) return status;
-  size_t length = 0;
-  while (length < kBufferUnits && buffer[length] != L'\0') ++length;
-  text.assign(buffer, length);
+LSTATUS QueryText(const RegistryKey& key, const wchar_t* name, std::wstring& text) {
+  RegistryText value;
+  const LSTATUS status = key.ReadText(name, kBufferUnits, value);
+  if (status == ERROR_SUCCESS) text = std::move(value.text);
   return status;
-}
-
-LSTATUS SetText(HKEY key, const wchar_t* name, const std::wstring& value) {
-  return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>(value.size() * sizeof(wchar_t)));
 }
 
 bool IsNotFound(LSTATUS status) {
@@ -55,28 +46,28 @@ std::wstring GenerateInstallationId() {
 }
 
 std::wstring LoadOrCreateInstallationId() {
-  ScopedRegKey key;
+  RegistryKey key;
   if (OpenKey(KEY_ALL_ACCESS, key) != ERROR_SUCCESS) return std::wstring();
   std::wstring stored;
-  const LSTATUS status = QueryText(key.Get(), kInstallationIdName, stored);
+  const LSTATUS status = QueryText(key, kInstallationIdName, stored);
   // A stored value is used as it is, an empty one included.
   if (status == ERROR_SUCCESS) return stored;
   if (status != ERROR_FILE_NOT_FOUND) return std::wstring();
   const std::wstring id = GenerateInstallationId();
-  if (SetText(key.Get(), kInstallationIdName, id) != ERROR_SUCCESS) return std::wstring();
+  if (key.WriteText(kInstallationIdName, id) != ERROR_SUCCESS) return std::wstring();
   return id;
 }
 
 std::wstring ReadUtm(std::shared_ptr<MetricSender> sender) {
-  ScopedRegKey key;
+  RegistryKey key;
   const LSTATUS opened = OpenKey(KEY_QUERY_VALUE, key);
   if (opened != ERROR_SUCCESS) {
     if (!IsNotFound(opened)) Report(sender, L"utm_fail_reg_open");
     return std::wstring();
   }
   std::wstring utm;
-  const LSTATUS status = QueryText(key.Get(), kUtmName, utm);
-  key.Reset();
+  const LSTATUS status = QueryText(key, kUtmName, utm);
+  key.Close();
   if (status == ERROR_SUCCESS) return utm;
   if (!IsNotFound(status)) Report(sender, L"utm_fail_reg_read");
   return std::wstring();
@@ -84,13 +75,13 @@ std::wstring ReadUtm(std::shared_ptr<MetricSender> sender) {
 
 void WriteValue(const std::wstring& name, const std::wstring& value,
                 std::shared_ptr<MetricSender> sender) {
-  ScopedRegKey key;
+  RegistryKey key;
   if (OpenKey(KEY_ALL_ACCESS, key) != ERROR_SUCCESS) {
     Report(sender, L"fail_reg_open");
     return;
   }
-  const LSTATUS status = SetText(key.Get(), name.c_str(), value);
-  key.Reset();
+  const LSTATUS status = key.WriteText(name.c_str(), value);
+  key.Close();
   if (status != ERROR_SUCCESS) Report(sender, L"fail_reg_write");
 }
 
@@ -99,11 +90,13 @@ void WriteUtm(const std::wstring& utm, std::shared_ptr<MetricSender> sender) {
 }
 
 void DeleteUtm(std::shared_ptr<MetricSender> sender) {
-  ScopedRegKey key;
+  RegistryKey key;
   if (OpenKey(KEY_ALL_ACCESS, key) != ERROR_SUCCESS) {
     Report(sender, L"utm_fail_reg_open");
     return;
   }
   // Nothing to report when there was no value to remove.
-  static_cast<void>(RegDeleteValueW(key.Get(), kUtmName));
+  static_cast<void>(key.DeleteValue(kUtmName));
 }
+
+}  // namespace cumulo

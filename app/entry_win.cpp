@@ -2,6 +2,8 @@
 
 #include "app/installer_app.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  return InstallerApp::Run(instance);
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  cumulo::RestrictDllSearchToSystem32();
+  cumulo::InstallerApp app;
+  return static_cast<int>(app.Run());
 }

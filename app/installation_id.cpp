@@ -1,5 +1,7 @@
 #include "app/attribution_store.h"
 
+namespace cumulo {
+
 namespace {
 const wchar_t kAlphabet[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 constexpr uint32_t kAlphabetSize = 62;
@@ -34,3 +36,5 @@ std::wstring GenerateInstallationIdAt(int64_t t) {
   for (int i = 0; i < 6; ++i) id.push_back(kAlphabet[rand.Next() % kAlphabetSize]);
   return id;
 }
+
+}  // namespace cumulo

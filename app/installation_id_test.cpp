@@ -2,6 +2,8 @@
 
 #include "app/attribution_store.h"
 
+namespace cumulo {
+
 namespace {
 
 TEST(GenerateInstallationIdAt, KnownValues) {
@@ -32,3 +34,5 @@ TEST(GenerateInstallationIdAt, NegativeQuotientUsesNonNegativeRemainder) {
 }
 
 }  // namespace
+
+}  // namespace cumulo

@@ -1,15 +1,30 @@
 #pragma once
-// The application object: the whole life of the installer is its InitInstance.
+// The application object: start-up in its order, the window, and the end of the run.
 #include <windows.h>
+
+#include "app/exit_code.h"
+#include "win/unique_handle.h"
+
+namespace cumulo {
+
+// Keeps DLL loading to System32 where the system supports it (not on a plain Windows 7).
+// The entry point calls it before anything else.
+void RestrictDllSearchToSystem32();
 
 class InstallerApp {
  public:
-  // Restricts the library search path before anything else loads.
-  InstallerApp();
-  // Runs start-up and the window; the process exit code.
-  static int Run(HINSTANCE instance);
+  InstallerApp() = default;
+  InstallerApp(const InstallerApp&) = delete;
+  InstallerApp& operator=(const InstallerApp&) = delete;
+
+  // Runs start-up and the window.
+  ExitCode Run();
 
  private:
-  bool InitInstance();
-  HINSTANCE instance_ = nullptr;
+  bool TakeInstanceLock();
+
+  // Held for the life of the process, so that a second installer refuses to start.
+  ScopedHandle instanceMutex_;
 };
+
+}  // namespace cumulo

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,15 +16,21 @@
 #include "net/metric_sender.h"
 #include "ui/installer_dialog.h"
 
+namespace cumulo {
+
 namespace {
 
 const wchar_t kInstanceMutexName[] = L"CUMULO-INSTALLER-DC9E9E458F3D41A3AE99CA9DEAFAAA80";
 
-// The one application object, built before the entry point runs.
-InstallerApp theApp;
-
-// Owned until the process ends; the system releases it with the process.
-HANDLE instanceMutex = nullptr;
+ExitCode ExitCodeFor(const std::optional<WindowEnd>& end) {
+  if (!end) return ExitCode::WindowFailed;
+  switch (*end) {
+    case WindowEnd::Installed: return ExitCode::Installed;
+    case WindowEnd::Refused: return ExitCode::SystemRefused;
+    case WindowEnd::Closed: break;
+  }
+  return ExitCode::Closed;
+}
 
 std::wstring FromThreadCodePage(const std::string& bytes) {
   // Converting the terminated text cuts a value at an encoded zero byte.
@@ -38,23 +45,27 @@ std::wstring FromThreadCodePage(const std::string& bytes) {
 
 }  // namespace
 
-InstallerApp::InstallerApp() {
-  // Keep DLL loading to System32 where the system supports it (not on a plain Windows 7).
+void RestrictDllSearchToSystem32() {
   HMODULE kernel = GetModuleHandleW(L"Kernel32");
   if (kernel == nullptr) return;
   using SetDirsFn = BOOL(WINAPI*)(DWORD);
   auto setDirs = reinterpret_cast<SetDirsFn>(
       reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-  if (setDirs != nullptr) setDirs(0x800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
+  if (setDirs != nullptr) setDirs(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-int InstallerApp::Run(HINSTANCE instance) {
-  theApp.instance_ = instance;
-  theApp.InitInstance();
-  return 0;
+bool InstallerApp::TakeInstanceLock() {
+  HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
+  const DWORD error = GetLastError();  // ERROR_ALREADY_EXISTS: another installer has it
+  if (error == ERROR_ALREADY_EXISTS) {
+    ScopedHandle theirs(mutex);
+    return false;
+  }
+  instanceMutex_.Reset(mutex);
+  return true;
 }
 
-bool InstallerApp::InitInstance() {
+ExitCode InstallerApp::Run() {
   const std::vector<std::wstring> args = GetCommandLineArguments();
   const std::wstring logPath = FindOptionValue(args, L"--log");
   if (LogFilePath().empty()) {
@@ -62,13 +73,10 @@ bool InstallerApp::InitInstance() {
     LogChannelName() = L"Download";
   }
 
-  HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
-  if (GetLastError() == ERROR_ALREADY_EXISTS) {
-    if (mutex != nullptr) CloseHandle(mutex);
+  if (!TakeInstanceLock()) {
     LogError(L"Failed to acquire GUI installation lock.");
-    return false;
+    return ExitCode::AlreadyRunning;
   }
-  instanceMutex = mutex;
 
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof(controls);
@@ -91,14 +99,17 @@ bool InstallerApp::InitInstance() {
   const AuthHandoff handoff = SettleAttribution(ops);
 
   LogInfo(L"Starting GUI Installer...");
+  std::optional<WindowEnd> end;
   {
     InstallerDialog dialog(sender, handoff, nullptr);
-    dialog.DoModal();
+    end = dialog.DoModal();
     LogInfo(L"GUI Installer Finished.");
   }
   // A window closed during an installation lets the installation finish first.
   WaitForInstallWorkers();
   // The last reference: the sender drains its queue for at most five seconds.
   sender.reset();
-  return false;
+  return ExitCodeFor(end);
 }
+
+}  // namespace cumulo

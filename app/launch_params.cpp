@@ -3,6 +3,8 @@
 #include "base/command_line.h"
 #include "base/wide_text.h"
 
+namespace cumulo {
+
 namespace {
 // Appended for a "%" whose next characters are not a hexadecimal number: a visible byte
 // rather than a zero, which would cut the value short wherever it is used as text.
@@ -103,3 +105,5 @@ LaunchParams ParseLaunchParamsFrom(const std::vector<std::wstring>& args, uint32
   }
   return map;
 }
+
+}  // namespace cumulo

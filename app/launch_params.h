@@ -8,6 +8,8 @@
 
 #include "net/metric_sender.h"
 
+namespace cumulo {
+
 using LaunchParams = std::unordered_map<std::string, std::string>;
 
 // Reads the command line itself (Windows builds).
@@ -19,3 +21,5 @@ LaunchParams ParseLaunchParamsFrom(const std::vector<std::wstring>& args, uint32
 void ParseContainerEntry(const std::string& piece, LaunchParams& map,
                          const std::shared_ptr<MetricSender>& sender);
 std::string UrlDecode(const std::string& text);
+
+}  // namespace cumulo

@@ -6,6 +6,8 @@
 
 #include "common/recording_transport.h"
 
+namespace cumulo {
+
 namespace {
 
 struct ContainerCase {
@@ -99,3 +101,5 @@ TEST(ParseLaunchParamsFrom, NoSenderIsSafe) {
 }
 
 }  // namespace
+
+}  // namespace cumulo

@@ -1,5 +1,7 @@
 #include "base/command_line.h"
 
+namespace cumulo {
+
 std::wstring FindOptionValue(const std::vector<std::wstring>& args, const std::wstring& option,
                              bool* found) {
   if (found != nullptr) *found = false;
@@ -12,3 +14,5 @@ std::wstring FindOptionValue(const std::vector<std::wstring>& args, const std::w
   }
   return std::wstring();
 }
+
+}  // namespace cumulo

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace cumulo {
+
 namespace {
 
 struct OptionCase {
@@ -33,3 +35,5 @@ TEST(FindOptionValue, Table) {
 }
 
 }  // namespace
+
+}  // namespace cumulo

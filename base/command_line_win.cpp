@@ -6,6 +6,8 @@
 
 #include "base/command_line.h"
 
+namespace cumulo {
+
 namespace {
 
 // CommandLineToArgvW hands over one LocalAlloc block holding the array and the strings.
@@ -27,3 +29,5 @@ std::vector<std::wstring> GetCommandLineArguments() {
   }
   return args;
 }
+
+}  // namespace cumulo

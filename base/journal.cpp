@@ -5,6 +5,8 @@
 #include "base/journal_platform.h"
 #include "base/wide_text.h"
 
+namespace cumulo {
+
 std::wstring& LogFilePath() {
   static std::wstring path;
   return path;
@@ -48,7 +50,7 @@ const std::string& InstallLog::Timestamp() {
   return cachedTimestamp_;
 }
 
-void InstallLog::Write(const std::wstring& message, int level) {
+void InstallLog::Write(const std::wstring& message, LogLevel level) {
   if (file_ == nullptr) return;
   std::call_once(prefixOnce_, [this] {
     const std::wstring name = channel_ != nullptr ? *channel_ : std::wstring();
@@ -58,9 +60,9 @@ void InstallLog::Write(const std::wstring& message, int level) {
   std::string line;
   line.reserve(reserveBase_ + message.size());
   switch (level) {
-    case Info: line += "[I] "; break;
-    case Error: line += "[E] "; break;
-    case Warning: line += "[W] "; break;
+    case LogLevel::Info: line += "[I] "; break;
+    case LogLevel::Error: line += "[E] "; break;
+    case LogLevel::Warning: line += "[W] "; break;
     default: break;
   }
   std::lock_guard<std::mutex> lock(mutex_);
@@ -70,3 +72,5 @@ void InstallLog::Write(const std::wstring& message, int level) {
   line += '\n';
   std::fwrite(line.data(), 1, line.size(), file_);
 }
+
+}  // namespace cumulo

@@ -5,7 +5,9 @@
 #include <mutex>
 #include <string>
 
-enum LogLevel : int { Info = 0, Error = 1, Warning = 2 };
+#include "base/log_level.h"
+
+namespace cumulo {
 
 // Process-wide configuration; start-up sets both once, before the first line.
 std::wstring& LogFilePath();
@@ -33,7 +35,7 @@ class InstallLog {
   InstallLog(const InstallLog&) = delete;
   InstallLog& operator=(const InstallLog&) = delete;
 
-  void Write(const std::wstring& message, int level);
+  void Write(const std::wstring& message, LogLevel level);
   bool IsOpen() const { return file_ != nullptr; }
 
  private:
@@ -52,6 +54,8 @@ class InstallLog {
 };
 
 // Shorthands used by every writer.
-inline void LogInfo(const std::wstring& m) { InstallLog::Instance().Write(m, Info); }
-inline void LogError(const std::wstring& m) { InstallLog::Instance().Write(m, Error); }
-inline void LogWarning(const std::wstring& m) { InstallLog::Instance().Write(m, Warning); }
+inline void LogInfo(const std::wstring& m) { InstallLog::Instance().Write(m, LogLevel::Info); }
+inline void LogError(const std::wstring& m) { InstallLog::Instance().Write(m, LogLevel::Error); }
+inline void LogWarning(const std::wstring& m) { InstallLog::Instance().Write(m, LogLevel::Warning); }
+
+}  // namespace cumulo

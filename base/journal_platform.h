@@ -4,7 +4,11 @@
 #include <cstdio>
 #include <string>
 
+namespace cumulo {
+
 bool LogPathExists(const std::wstring& path);
 
 // Append, binary, committed; null when the file cannot be opened.
 FILE* OpenLogForAppend(const std::wstring& path);
+
+}  // namespace cumulo

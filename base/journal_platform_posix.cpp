@@ -6,6 +6,8 @@
 #include "base/journal_platform.h"
 #include "base/wide_text.h"
 
+namespace cumulo {
+
 bool LogPathExists(const std::wstring& path) {
   struct stat st;
   return stat(Utf8FromWide(path).c_str(), &st) == 0;
@@ -28,3 +30,5 @@ bool ToLocal(int64_t t, LocalTime& out) {
 }  // namespace
 
 LogClock SystemLogClock() { return {&NowSeconds, &ToLocal}; }
+
+}  // namespace cumulo

@@ -5,6 +5,8 @@
 #include "base/journal.h"
 #include "base/journal_platform.h"
 
+namespace cumulo {
+
 bool LogPathExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -27,3 +29,5 @@ bool ToLocal(int64_t t, LocalTime& out) {
 }  // namespace
 
 LogClock SystemLogClock() { return {&NowSeconds, &ToLocal}; }
+
+}  // namespace cumulo

@@ -13,6 +13,8 @@
 
 #include "base/wide_text.h"
 
+namespace cumulo {
+
 namespace {
 
 std::atomic<int64_t> fakeNow{1000};
@@ -55,11 +57,11 @@ TEST_F(InstallLogTest, NewFileGetsBomAndExactLines) {
   {
     InstallLog log(WPath(), &channel_, kFakeClock);
     ASSERT_TRUE(log.IsOpen());
-    log.Write(L"Starting GUI Installer...", Info);
-    log.Write(L"Failed to acquire GUI installation lock.", Error);
+    log.Write(L"Starting GUI Installer...", LogLevel::Info);
+    log.Write(L"Failed to acquire GUI installation lock.", LogLevel::Error);
     fakeNow = 1001;
-    log.Write(L"Launched by another user than explorer.", Warning);
-    log.Write(L"untagged", 7);
+    log.Write(L"Launched by another user than explorer.", LogLevel::Warning);
+    log.Write(L"untagged", static_cast<LogLevel>(7));
   }
   EXPECT_EQ(Contents(),
             "\xEF\xBB\xBF"
@@ -76,7 +78,7 @@ TEST_F(InstallLogTest, ExistingFileIsAppendedWithoutSecondBom) {
   }
   {
     InstallLog log(WPath(), &channel_, kFakeClock);
-    log.Write(L"next", Info);
+    log.Write(L"next", LogLevel::Info);
   }
   EXPECT_EQ(Contents(), "old line\n[I] [09:05:03 07.12] [ Download ] next\n");
 }
@@ -85,8 +87,8 @@ TEST_F(InstallLogTest, Utf8MessagesAndChannel) {
   std::wstring channel = L"Загрузка";
   {
     InstallLog log(WPath(), &channel, kFakeClock);
-    log.Write(L"Привет, мир", Info);
-    log.Write(L"", Info);
+    log.Write(L"Привет, мир", LogLevel::Info);
+    log.Write(L"", LogLevel::Info);
   }
   EXPECT_EQ(Contents(),
             "\xEF\xBB\xBF[I] [09:05:03 07.12] [ \xD0\x97\xD0\xB0\xD0\xB3\xD1\x80\xD1\x83\xD0\xB7\xD0\xBA\xD0\xB0 ] "
@@ -98,9 +100,9 @@ TEST_F(InstallLogTest, ChannelIsReadOnceAtTheFirstLine) {
   std::wstring channel = L"Download";
   {
     InstallLog log(WPath(), &channel, kFakeClock);
-    log.Write(L"a", Info);
+    log.Write(L"a", LogLevel::Info);
     channel = L"Other";
-    log.Write(L"b", Info);
+    log.Write(L"b", LogLevel::Info);
   }
   EXPECT_EQ(Contents(), "\xEF\xBB\xBF[I] [09:05:03 07.12] [ Download ] a\n[I] [09:05:03 07.12] [ Download ] b\n");
 }
@@ -109,12 +111,12 @@ TEST_F(InstallLogTest, FailedLocalTimeReusesThePreviousText) {
   {
     InstallLog log(WPath(), &channel_, kFakeClock);
     localFails = true;
-    log.Write(L"before any success", Info);
+    log.Write(L"before any success", LogLevel::Info);
     localFails = false;
-    log.Write(L"ok", Info);
+    log.Write(L"ok", LogLevel::Info);
     localFails = true;
     fakeNow = 1005;
-    log.Write(L"reused", Info);
+    log.Write(L"reused", LogLevel::Info);
   }
   EXPECT_EQ(Contents(),
             "\xEF\xBB\xBF[I] [ Download ] before any success\n"
@@ -125,10 +127,10 @@ TEST_F(InstallLogTest, FailedLocalTimeReusesThePreviousText) {
 TEST_F(InstallLogTest, EmptyOrUnopenablePathIsAClosedJournal) {
   InstallLog none(L"", &channel_, kFakeClock);
   EXPECT_FALSE(none.IsOpen());
-  none.Write(L"dropped", Info);
+  none.Write(L"dropped", LogLevel::Info);
   InstallLog missing(L"/nonexistent-dir/sub/log.txt", &channel_, kFakeClock);
   EXPECT_FALSE(missing.IsOpen());
-  missing.Write(L"dropped", Info);
+  missing.Write(L"dropped", LogLevel::Info);
 }
 
 TEST_F(InstallLogTest, ConcurrentWritersProduceWholeLines) {
@@ -138,7 +140,7 @@ TEST_F(InstallLogTest, ConcurrentWritersProduceWholeLines) {
     auto writer = [&](const wchar_t* text) {
       for (int i = 0; i < kLines; ++i) {
         if (i % 500 == 0) fakeNow.fetch_add(1);
-        log.Write(text, Info);
+        log.Write(text, LogLevel::Info);
       }
     };
     std::thread a(writer, L"from thread A with a longer message text");
@@ -163,3 +165,5 @@ TEST_F(InstallLogTest, ConcurrentWritersProduceWholeLines) {
 }
 
 }  // namespace
+
+}  // namespace cumulo

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace cumulo {
+
 namespace {
 
 void AppendUtf8(std::string& out, uint32_t cp) {
@@ -120,3 +122,5 @@ std::wstring UnsignedDecimalW(uint32_t value) {
   std::snprintf(buf, sizeof buf, "%lu", static_cast<unsigned long>(value));
   return WidenAscii(buf);
 }
+
+}  // namespace cumulo

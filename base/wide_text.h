@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace cumulo {
+
 // UTF-8 of a wide string; unpaired surrogates become U+FFFD, as the system's
 // converter does with flags 0.
 std::string Utf8FromWide(const std::wstring& text);
@@ -21,3 +23,5 @@ std::wstring WidenAscii(const std::string& text);
 
 std::wstring DecimalW(int64_t value);
 std::wstring UnsignedDecimalW(uint32_t value);
+
+}  // namespace cumulo

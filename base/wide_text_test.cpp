@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace cumulo {
+
 namespace {
 
 TEST(WideText, Utf8RoundTripAndStrictDecoding) {
@@ -27,3 +29,5 @@ TEST(WideText, NarrowingAndNumbers) {
 }
 
 }  // namespace
+
+}  // namespace cumulo

@@ -8,13 +8,10 @@ set -euo pipefail
 build="$(cd "${1:?usage: download_bench.sh <win64 build dir> [runs]}" && pwd)"
 runs="${2:-5}"
 source_dir="$(cd "$(dirname "$0")/.." && pwd)"
-cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
-
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
-export DISPLAY=":$(cache CUMULO_TEST_DISPLAY)"
-export CUMULO_BUILD_DIR="$build" CUMULO_SOURCE_DIR="$source_dir"
-export CUMULO_DIST_HOST="$(cache CUMULO_DIST_HOST)" CUMULO_STAT_HOST="$(cache CUMULO_STAT_HOST)"
-export CUMULO_TERMS_HOST="$(cache CUMULO_TERMS_HOST)"
+# The bench opens no window: always the session's display, not the user's.
+unset DISPLAY
+# shellcheck source=SCRIPTDIR/../scripts/wine-env.sh
+. "$source_dir/scripts/wine-env.sh" "$build"
 session="$source_dir/tests/harness/wine-session"
 "$session" start >/dev/null
 trap '"$session" stop >/dev/null' EXIT

@@ -4,6 +4,8 @@
 
 #include "base/wide_text.h"
 
+namespace cumulo {
+
 std::wstring QuoteClientArgument(const std::wstring& value) {
   std::wstring quoted = L"\"";
   size_t backslashes = 0;
@@ -72,14 +74,14 @@ AppLauncher::AppLauncher(std::shared_ptr<MetricSender> metricSender, LauncherPla
 void AppLauncher::LaunchClient(const AuthHandoff& handoff) {
   const InstallPathReading reading = platform_.ReadInstallPath();
   if (reading.status == InstallPathReading::Status::NoKey) {
-    journal_(L"Starting Cumulo application failed: no Aldervane_Cumulo key", Error);
+    journal_(L"Starting Cumulo application failed: no Aldervane_Cumulo key", LogLevel::Error);
     metricSender_->SendMetric(L"err_cumulo_settings", static_cast<int32_t>(reading.lastError));
     return;
   }
   ClientCommand command;
   if (reading.status != InstallPathReading::Status::Found ||
       !BuildClientCommand(reading.path, handoff, command)) {
-    journal_(L"Starting Cumulo application failed: no InstallPath", Error);
+    journal_(L"Starting Cumulo application failed: no InstallPath", LogLevel::Error);
     metricSender_->SendMetric(L"err_cumulo_ins_path", static_cast<int32_t>(reading.lastError));
     return;
   }
@@ -96,7 +98,7 @@ void AppLauncher::LaunchClient(const AuthHandoff& handoff) {
   }
   uint32_t error = 0;
   if (!platform_.StartClient(command.applicationName, command.commandLine, error)) {
-    journal_(L"Starting Cumulo application failed: " + UnsignedDecimalW(error), Error);
+    journal_(L"Starting Cumulo application failed: " + UnsignedDecimalW(error), LogLevel::Error);
     metricSender_->SendMetric(L"err_cumulo_start", static_cast<int32_t>(error));
     return;
   }
@@ -118,6 +120,8 @@ void AppLauncher::WatchClientStart() {
   }
   platform_.Sleep(kClientSettleMs);
   if (platform_.IsClientRunning()) return;
-  journal_(L"Starting Cumulo application failed: crash", Error);
+  journal_(L"Starting Cumulo application failed: crash", LogLevel::Error);
   metricSender_->SendMetric(L"err_cumulo_crashed", 1);
 }
+
+}  // namespace cumulo

@@ -10,6 +10,8 @@
 #include "install/journal_writer.h"
 #include "net/metric_sender.h"
 
+namespace cumulo {
+
 // The command line's buffer in characters, terminator included.
 constexpr size_t kClientCommandLineCapacity = 32768;
 
@@ -68,3 +70,5 @@ class AppLauncher {
   LauncherPlatform& platform_;
   JournalWriter journal_;
 };
+
+}  // namespace cumulo

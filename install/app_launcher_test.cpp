@@ -7,6 +7,8 @@
 
 #include "common/recording_transport.h"
 
+namespace cumulo {
+
 TEST(QuoteClientArgument, CommandLineRules) {
   struct Case {
     std::wstring value, quoted;
@@ -112,8 +114,8 @@ LaunchRun Launch(FakeLauncherPlatform& platform, const AuthHandoff& handoff) {
   auto sender = recorder.MakeSender();
   LaunchRun run;
   {
-    AppLauncher launcher(sender, platform, [&run](const std::wstring& m, int level) {
-      run.lines.push_back((level == Error ? L"E " : L"? ") + m);
+    AppLauncher launcher(sender, platform, [&run](const std::wstring& m, LogLevel level) {
+      run.lines.push_back((level == LogLevel::Error ? L"E " : L"? ") + m);
     });
     launcher.LaunchClient(handoff);
   }
@@ -213,3 +215,5 @@ TEST(AppLauncher, FailuresBeforeTheWatch) {
     EXPECT_EQ(platform.probes, 0);
   }
 }
+
+}  // namespace cumulo

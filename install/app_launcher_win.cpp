@@ -1,42 +1,40 @@
 #include <windows.h>
 
-#include <cwchar>
+#include <utility>
 #include <vector>
 
 #include "install/app_launcher.h"
 #include "install/process_probe.h"
+#include "install/product_key.h"
+#include "win/registry_key.h"
 #include "win/unique_handle.h"
+
+namespace cumulo {
 
 namespace {
 
-constexpr wchar_t kProductKey[] = L"Software\\Aldervane\\Aldervane_Cumulo";
-constexpr DWORD kValueBufferBytes = 65536;
+constexpr size_t kValueBufferUnits = 65536 / sizeof(wchar_t);
 
 class SystemLauncherPlatform : public LauncherPlatform {
  public:
   InstallPathReading ReadInstallPath() override {
     InstallPathReading reading;
-    ScopedRegKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, key.Receive()) !=
-        ERROR_SUCCESS) {
+    RegistryKey key;
+    if (key.Open(HKEY_CURRENT_USER, kProductKeyPath, KEY_READ) != ERROR_SUCCESS) {
       reading.lastError = GetLastError();
       return reading;
     }
     reading.status = InstallPathReading::Status::NoValue;
-    std::vector<wchar_t> buffer(kValueBufferBytes / sizeof(wchar_t), L'\0');
-    DWORD type = REG_NONE;
-    DWORD size = kValueBufferBytes;
-    const LONG result = RegQueryValueExW(key.Get(), L"InstallPath", nullptr, &type,
-                                         reinterpret_cast<BYTE*>(buffer.data()), &size);
+    RegistryText value;
+    const LSTATUS result = key.ReadText(L"InstallPath", kValueBufferUnits, value);
     reading.lastError = GetLastError();
-    key.Reset();
+    key.Close();
     if (result != ERROR_SUCCESS) return reading;
     // Only a string that ends inside the buffer names a folder; anything else is missing.
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return reading;
-    const size_t length = wcsnlen(buffer.data(), buffer.size());
-    if (length == buffer.size()) return reading;
+    if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) return reading;
+    if (!value.terminated) return reading;
     reading.status = InstallPathReading::Status::Found;
-    reading.path.assign(buffer.data(), length);
+    reading.path = std::move(value.text);
     return reading;
   }
 
@@ -54,12 +52,13 @@ class SystemLauncherPlatform : public LauncherPlatform {
       error = GetLastError();
       return false;
     }
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
+    // Nothing waits for the client; both handles go at once.
+    ScopedHandle process(info.hProcess);
+    ScopedHandle thread(info.hThread);
     return true;
   }
 
-  bool IsClientRunning() override { return ::IsClientRunning(); }
+  bool IsClientRunning() override { return cumulo::IsClientRunning(); }
   void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
 };
 
@@ -68,3 +67,5 @@ class SystemLauncherPlatform : public LauncherPlatform {
 std::unique_ptr<LauncherPlatform> MakeSystemLauncherPlatform() {
   return std::make_unique<SystemLauncherPlatform>();
 }
+
+}  // namespace cumulo

@@ -3,7 +3,11 @@
 // After start-up both are non-empty or both are empty.
 #include <string>
 
+namespace cumulo {
+
 struct AuthHandoff {
   std::string email;  // raw bytes, as decoded from the launch parameters
   std::string auth;
 };
+
+}  // namespace cumulo

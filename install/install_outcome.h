@@ -3,7 +3,9 @@
 // not listed, counts as an unexpected failure.
 #include <cstdint>
 
-enum InstallOutcome : int32_t {
+namespace cumulo {
+
+enum class InstallOutcome : int32_t {
   Idle = 0,
   Running = 1,
   SetupFailed = 3,
@@ -14,6 +16,4 @@ enum InstallOutcome : int32_t {
   DownloadFailed = 8,
 };
 
-// Private window messages; wParam bytes done, lParam total bytes.
-constexpr unsigned kWmSetupProgress = 0x1376;
-constexpr unsigned kWmDownloadProgress = 0x1377;
+}  // namespace cumulo

@@ -3,6 +3,8 @@
 #include "build_config.h"
 #include "install/temp_file_list.h"
 
+namespace cumulo {
+
 std::wstring SetupPackageUrl(const std::wstring& distributionHost) {
   return L"https://" + distributionHost + L"/cumulo/Cumulo_setup_offline.exe";
 }
@@ -21,10 +23,10 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
   shared.failedSetupLogPath.clear();
 
   if (platform.IsClientRunning()) {
-    journal(L"Cumulo application is already running, trying to close...", Info);
+    journal(L"Cumulo application is already running, trying to close...", LogLevel::Info);
     if (!platform.CloseRunningClient()) {
-      journal(L"Failer close running Cumulo application.", Error);
-      Publish(shared, ClientStillRunning);
+      journal(L"Failer close running Cumulo application.", LogLevel::Error);
+      Publish(shared, InstallOutcome::ClientStillRunning);
       metrics.SendMetric(L"error_cumulo_close_running", 1);
       return;
     }
@@ -33,14 +35,14 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
   const std::wstring temp = platform.GetTempFolder();
   if (temp.empty()) {
     const uint32_t error = platform.LastError();
-    journal(L"Failed get temporary folder path.", Error);
-    Publish(shared, PathUnavailable);
+    journal(L"Failed get temporary folder path.", LogLevel::Error);
+    Publish(shared, InstallOutcome::PathUnavailable);
     metrics.SendMetric(L"error_path_get", static_cast<int32_t>(error));
     return;
   }
   if (platform.GetProfileFolder().empty()) {
-    journal(L"Failed get home folder path.", Error);
-    Publish(shared, PathUnavailable);
+    journal(L"Failed get home folder path.", LogLevel::Error);
+    Publish(shared, InstallOutcome::PathUnavailable);
     metrics.SendMetric(L"error_home_path", 1);
     return;
   }
@@ -58,16 +60,15 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
       journal);
 
   const std::wstring userAgent = L"CumuloWindows " + metrics.GetInstallationId();
-  ProgressCallback progress = [&shared, &platform](uint32_t received, uint32_t total) {
-    const uintptr_t window = shared.window.load();
-    if (total != 0 && window != 0) platform.PostProgress(window, received, total);
+  ProgressCallback progress = [&shared](uint32_t received, uint32_t total) {
+    if (total != 0 && shared.progress) shared.progress->DownloadProgress(received, total);
   };
   tempFiles.Add(setupFile);  // before the download, so that a partial file goes too
 
   const DownloadCode downloaded = platform.Download(
       userAgent, SetupPackageUrl(build_config::kDistributionHost), setupFile, progress);
   if (downloaded != DownloadCode::Completed) {
-    Publish(shared, downloaded == DownloadCode::DiskFull ? NoDiskSpace : DownloadFailed);
+    Publish(shared, downloaded == DownloadCode::DiskFull ? InstallOutcome::NoDiskSpace : InstallOutcome::DownloadFailed);
     metrics.SendMetric(L"error_cumulo_download", 1);
     return;
   }
@@ -81,11 +82,13 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
   if (!platform.RunSetup(params)) {
     // The log stays for the Journal button; the window decides its fate.
     shared.failedSetupLogPath = logFile;
-    Publish(shared, SetupFailed);
+    Publish(shared, InstallOutcome::SetupFailed);
     return;
   }
   tempFiles.Add(logFile);
   platform.LaunchClient(shared.handoff);
   metrics.SendMetric(L"setup_run", 1);
-  Publish(shared, Succeeded);
+  Publish(shared, InstallOutcome::Succeeded);
 }
+
+}  // namespace cumulo

@@ -9,6 +9,8 @@
 #include "install/setup_runner.h"
 #include "net/downloader.h"
 
+namespace cumulo {
+
 // What the procedure needs from the machine and the other parts, in its order of use.
 class InstallPlatform {
  public:
@@ -27,7 +29,6 @@ class InstallPlatform {
   virtual bool RunSetup(const SetupParams& params) = 0;
   virtual void LaunchClient(const AuthHandoff& handoff) = 0;
   virtual bool RemoveFile(const std::wstring& path, uint32_t& error) = 0;
-  virtual void PostProgress(uintptr_t window, uint32_t received, uint32_t total) = 0;
 };
 
 // "https://" + the distribution host + the package's path.
@@ -36,3 +37,5 @@ std::wstring SetupPackageUrl(const std::wstring& distributionHost);
 // Runs one installation and publishes exactly one final outcome into `shared`.
 void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
                          const JournalWriter& journal = WriteToProcessJournal);
+
+}  // namespace cumulo

@@ -8,7 +8,16 @@
 #include "build_config.h"
 #include "common/recording_transport.h"
 
+namespace cumulo {
+
 namespace {
+
+struct RecordingProgress : InstallProgress {
+  std::vector<std::pair<uint32_t, uint32_t>> reports;
+  void DownloadProgress(uint32_t received, uint32_t total) override {
+    reports.emplace_back(received, total);
+  }
+};
 
 // Records every call as a short line, in order, and answers as configured.
 class FakeInstallPlatform : public InstallPlatform {
@@ -24,14 +33,13 @@ class FakeInstallPlatform : public InstallPlatform {
   std::vector<std::pair<uint32_t, uint32_t>> progressReports;
   bool setupSucceeds = true;
   std::set<std::wstring> undeletable;
-  uintptr_t* windowToClearDuringDownload = nullptr;
+  std::shared_ptr<RecordingProgress> progress = std::make_shared<RecordingProgress>();
 
   std::vector<std::wstring> calls;
-  std::vector<std::pair<uint32_t, uint32_t>> posted;
   SetupParams setupParams;
   std::wstring userAgent, url, downloadPath;
   InstallShared* shared = nullptr;
-  std::vector<int32_t> outcomeAtDelete;
+  std::vector<InstallOutcome> outcomeAtDelete;
 
   bool IsClientRunning() override { return clientRunning; }
   bool CloseRunningClient() override {
@@ -67,14 +75,10 @@ class FakeInstallPlatform : public InstallPlatform {
     error = 32;
     return false;
   }
-  void PostProgress(uintptr_t window, uint32_t received, uint32_t total) override {
-    EXPECT_EQ(window, 0x1234u);
-    posted.emplace_back(received, total);
-  }
 };
 
 struct ProcedureRun {
-  int32_t outcome = 0;
+  InstallOutcome outcome = InstallOutcome::Idle;
   std::wstring failedLog;
   std::vector<std::wstring> events;
   std::vector<std::wstring> lines;
@@ -85,14 +89,14 @@ ProcedureRun RunWith(FakeInstallPlatform& platform) {
   InstallShared shared;
   shared.metricSender = recorder.MakeSender(L"WCid42");
   shared.handoff = {"u@x", "tok"};
-  shared.window = 0x1234;
-  shared.installOutcome = Running;
+  shared.progress = platform.progress;
+  shared.installOutcome = InstallOutcome::Running;
   shared.progressPercent = 37;
   shared.failedSetupLogPath = L"stale";
   platform.shared = &shared;
   ProcedureRun run;
-  RunInstallProcedure(shared, platform, [&run](const std::wstring& m, int level) {
-    run.lines.push_back(std::wstring(level == Info ? L"I " : level == Error ? L"E " : L"W ") + m);
+  RunInstallProcedure(shared, platform, [&run](const std::wstring& m, LogLevel level) {
+    run.lines.push_back(std::wstring(level == LogLevel::Info ? L"I " : level == LogLevel::Error ? L"E " : L"W ") + m);
   });
   run.outcome = shared.installOutcome.load();
   run.failedLog = shared.failedSetupLogPath;
@@ -110,19 +114,19 @@ TEST(InstallProcedure, SuccessRoad) {
   FakeInstallPlatform platform;
   platform.progressReports = {{16384, 40000}, {40000, 40000}, {5, 0}};
   const ProcedureRun run = RunWith(platform);
-  EXPECT_EQ(run.outcome, Succeeded);
+  EXPECT_EQ(run.outcome, InstallOutcome::Succeeded);
   EXPECT_EQ(run.failedLog, L"");
   EXPECT_EQ(run.events, std::vector<std::wstring>{L"setup_run:1"});
   EXPECT_TRUE(run.lines.empty());
   EXPECT_EQ(platform.calls, (std::vector<std::wstring>{L"download", L"setup", L"launch u@x",
                                                        L"delete " + kExe, L"delete " + kLog}));
-  EXPECT_EQ(platform.outcomeAtDelete, (std::vector<int32_t>{Succeeded, Succeeded}));
+  EXPECT_EQ(platform.outcomeAtDelete, (std::vector<InstallOutcome>{InstallOutcome::Succeeded, InstallOutcome::Succeeded}));
   EXPECT_EQ(platform.userAgent, L"CumuloWindows WCid42");
   EXPECT_EQ(platform.url, std::wstring(L"https://") + build_config::kDistributionHost +
                               L"/cumulo/Cumulo_setup_offline.exe");
   EXPECT_EQ(platform.downloadPath, kExe);
-  // A report without a total is never posted.
-  EXPECT_EQ(platform.posted,
+  // A report without a total is never passed on.
+  EXPECT_EQ(platform.progress->reports,
             (std::vector<std::pair<uint32_t, uint32_t>>{{16384, 40000}, {40000, 40000}}));
   EXPECT_EQ(platform.setupParams.workingDirectory, L"C:\\T\\");
   EXPECT_EQ(platform.setupParams.setupFile, kExe);
@@ -136,7 +140,7 @@ TEST(InstallProcedure, OutcomeTable) {
   struct Case {
     const char* name;
     std::function<void(FakeInstallPlatform&)> arrange;
-    int32_t outcome;
+    InstallOutcome outcome;
     std::vector<std::wstring> events;
     std::vector<std::wstring> lines;
     std::vector<std::wstring> calls;
@@ -145,7 +149,7 @@ TEST(InstallProcedure, OutcomeTable) {
   const std::vector<Case> cases = {
       {"client closes",
        [](FakeInstallPlatform& p) { p.clientRunning = true; },
-       Succeeded,
+       InstallOutcome::Succeeded,
        {L"setup_run:1"},
        {L"I Cumulo application is already running, trying to close..."},
        {L"close", L"download", L"setup", L"launch u@x", L"delete " + kExe, L"delete " + kLog},
@@ -155,7 +159,7 @@ TEST(InstallProcedure, OutcomeTable) {
          p.clientRunning = true;
          p.closes = false;
        },
-       ClientStillRunning,
+       InstallOutcome::ClientStillRunning,
        {L"error_cumulo_close_running:1"},
        {L"I Cumulo application is already running, trying to close...",
         L"E Failer close running Cumulo application."},
@@ -166,42 +170,42 @@ TEST(InstallProcedure, OutcomeTable) {
          p.temp.clear();
          p.lastError = 3;
        },
-       PathUnavailable,
+       InstallOutcome::PathUnavailable,
        {L"error_path_get:3"},
        {L"E Failed get temporary folder path."},
        {},
        L""},
       {"no profile folder",
        [](FakeInstallPlatform& p) { p.profile.clear(); },
-       PathUnavailable,
+       InstallOutcome::PathUnavailable,
        {L"error_home_path:1"},
        {L"E Failed get home folder path."},
        {},
        L""},
       {"disk full",
        [](FakeInstallPlatform& p) { p.download = DownloadCode::DiskFull; },
-       NoDiskSpace,
+       InstallOutcome::NoDiskSpace,
        {L"error_cumulo_download:1"},
        {},
        {L"download", L"delete " + kExe},
        L""},
       {"download retries spent",
        [](FakeInstallPlatform& p) { p.download = DownloadCode::Retry; },
-       DownloadFailed,
+       InstallOutcome::DownloadFailed,
        {L"error_cumulo_download:1"},
        {},
        {L"download", L"delete " + kExe},
        L""},
       {"access denied",
        [](FakeInstallPlatform& p) { p.download = DownloadCode::AccessDenied; },
-       DownloadFailed,
+       InstallOutcome::DownloadFailed,
        {L"error_cumulo_download:1"},
        {},
        {L"download", L"delete " + kExe},
        L""},
       {"setup fails",
        [](FakeInstallPlatform& p) { p.setupSucceeds = false; },
-       SetupFailed,
+       InstallOutcome::SetupFailed,
        {},
        {},
        {L"download", L"setup", L"delete " + kExe},
@@ -211,7 +215,7 @@ TEST(InstallProcedure, OutcomeTable) {
          p.setupSucceeds = false;
          p.undeletable = {kExe};
        },
-       SetupFailed,
+       InstallOutcome::SetupFailed,
        {L"error_del_temp:32"},
        {L"E Failed delete file: " + kExe},
        {L"download", L"setup", L"delete " + kExe},
@@ -220,7 +224,7 @@ TEST(InstallProcedure, OutcomeTable) {
        [](FakeInstallPlatform& p) {
          p.undeletable = {kExe, kLog};
        },
-       Succeeded,
+       InstallOutcome::Succeeded,
        {L"setup_run:1", L"error_del_temp:32", L"error_del_temp:32"},
        {L"E Failed delete file: " + kExe, L"E Failed delete file: " + kLog},
        {L"download", L"setup", L"launch u@x", L"delete " + kExe, L"delete " + kLog},
@@ -230,7 +234,7 @@ TEST(InstallProcedure, OutcomeTable) {
          p.unique.clear();
          p.download = DownloadCode::DiskError;
        },
-       DownloadFailed,
+       InstallOutcome::DownloadFailed,
        {L"error_cumulo_download:1"},
        {},
        {L"download", L"delete C:\\T\\Cumulo-.exe"},
@@ -246,7 +250,7 @@ TEST(InstallProcedure, OutcomeTable) {
     EXPECT_EQ(run.lines, c.lines);
     EXPECT_EQ(platform.calls, c.calls);
     EXPECT_EQ(run.failedLog, c.failedLog);
-    for (const int32_t seen : platform.outcomeAtDelete) EXPECT_EQ(seen, c.outcome);
+    for (const InstallOutcome seen : platform.outcomeAtDelete) EXPECT_EQ(seen, c.outcome);
   }
 }
 
@@ -257,22 +261,15 @@ TEST(InstallProcedure, UnsupportedArchitectureAsksForNoDrivers) {
   EXPECT_FALSE(platform.setupParams.installDrivers);
 }
 
-TEST(InstallProcedure, ProgressStopsOnceTheWindowIsGone) {
+TEST(InstallProcedure, RunsWithoutAProgressReceiver) {
   MetricRecorder recorder;
   InstallShared shared;
   shared.metricSender = recorder.MakeSender();
-  shared.window = 0x1234;
-  struct Platform : FakeInstallPlatform {
-    DownloadCode Download(const std::wstring&, const std::wstring&, const std::wstring&,
-                          ProgressCallback progress) override {
-      progress(1, 10);
-      shared->window = 0;
-      progress(2, 10);
-      return DownloadCode::Completed;
-    }
-  } platform;
+  FakeInstallPlatform platform;
+  platform.progressReports = {{1, 10}, {10, 10}};
   platform.shared = &shared;
-  RunInstallProcedure(shared, platform, [](const std::wstring&, int) {});
-  EXPECT_EQ(platform.posted, (std::vector<std::pair<uint32_t, uint32_t>>{{1, 10}}));
-  EXPECT_EQ(shared.installOutcome.load(), Succeeded);
+  RunInstallProcedure(shared, platform, [](const std::wstring&, LogLevel) {});
+  EXPECT_EQ(shared.installOutcome.load(), InstallOutcome::Succeeded);
 }
+
+}  // namespace cumulo

@@ -7,6 +7,8 @@
 #include "install/process_probe.h"
 #include "install/system_environment.h"
 
+namespace cumulo {
+
 namespace {
 
 class SystemInstallPlatform : public InstallPlatform {
@@ -14,13 +16,13 @@ class SystemInstallPlatform : public InstallPlatform {
   explicit SystemInstallPlatform(std::shared_ptr<MetricSender> metricSender)
       : metricSender_(std::move(metricSender)) {}
 
-  bool IsClientRunning() override { return ::IsClientRunning(); }
-  bool CloseRunningClient() override { return ::CloseRunningClient(); }
-  std::wstring GetTempFolder() override { return ::GetTempFolder(); }
-  std::wstring GetProfileFolder() override { return ::GetProfileFolder(); }
+  bool IsClientRunning() override { return cumulo::IsClientRunning(); }
+  bool CloseRunningClient() override { return cumulo::CloseRunningClient(); }
+  std::wstring GetTempFolder() override { return cumulo::GetTempFolder(); }
+  std::wstring GetProfileFolder() override { return cumulo::GetProfileFolder(); }
   uint32_t LastError() override { return GetLastError(); }
-  std::wstring MakeUniqueName() override { return ::MakeUniqueName(); }
-  bool IsSupportedArchitecture() override { return ::IsSupportedArchitecture(); }
+  std::wstring MakeUniqueName() override { return cumulo::MakeUniqueName(); }
+  bool IsSupportedArchitecture() override { return cumulo::IsSupportedArchitecture(); }
 
   DownloadCode Download(const std::wstring& userAgent, const std::wstring& url,
                         const std::wstring& path, ProgressCallback progress) override {
@@ -47,10 +49,6 @@ class SystemInstallPlatform : public InstallPlatform {
     return error == ERROR_FILE_NOT_FOUND;
   }
 
-  void PostProgress(uintptr_t window, uint32_t received, uint32_t total) override {
-    PostMessageW(reinterpret_cast<HWND>(window), kWmDownloadProgress, received, total);
-  }
-
  private:
   std::shared_ptr<MetricSender> metricSender_;
 };
@@ -70,3 +68,5 @@ bool StartInstallProcedure(std::shared_ptr<InstallShared> shared) {
 }
 
 void WaitForInstallWorkers() { Workers().WaitAll(); }
+
+}  // namespace cumulo

@@ -3,6 +3,8 @@
 #include <system_error>
 #include <utility>
 
+namespace cumulo {
+
 InstallWorkers::InstallWorkers(ThreadFactory factory) : factory_(std::move(factory)) {}
 
 InstallWorkers::~InstallWorkers() { WaitAll(); }
@@ -17,8 +19,8 @@ bool InstallWorkers::Start(std::shared_ptr<InstallShared> shared,
   try {
     thread = factory_([shared, procedure = std::move(procedure)] { procedure(*shared); });
   } catch (const std::system_error&) {
-    // Without a worker the outcome would stay Running and the window would wait for ever.
-    shared->installOutcome.exchange(DownloadFailed);
+    // Without a worker the outcome would stay InstallOutcome::Running and the window would wait for ever.
+    shared->installOutcome.exchange(InstallOutcome::DownloadFailed);
     return false;
   }
   std::lock_guard<std::mutex> lock(mutex_);
@@ -36,3 +38,5 @@ void InstallWorkers::WaitAll() {
     if (t.joinable()) t.join();
   }
 }
+
+}  // namespace cumulo

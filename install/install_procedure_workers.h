@@ -9,6 +9,8 @@
 
 #include "install/install_shared.h"
 
+namespace cumulo {
+
 // Makes a thread for `work`; throws std::system_error when none can be made, as
 // std::thread does. Tests give one that fails.
 using ThreadFactory = std::function<std::thread(std::function<void()> work)>;
@@ -21,7 +23,7 @@ class InstallWorkers {
   InstallWorkers& operator=(const InstallWorkers&) = delete;
 
   // Runs `procedure` on a new thread with its own reference to `shared`. When no thread
-  // can be made, publishes DownloadFailed (an unexpected error for the window) and
+  // can be made, publishes InstallOutcome::DownloadFailed (an unexpected error for the window) and
   // returns false.
   [[nodiscard]] bool Start(std::shared_ptr<InstallShared> shared,
                            std::function<void(InstallShared&)> procedure);
@@ -34,3 +36,5 @@ class InstallWorkers {
   std::mutex mutex_;
   std::vector<std::thread> threads_;
 };
+
+}  // namespace cumulo

@@ -9,15 +9,20 @@
 
 #include "install/auth_handoff.h"
 #include "install/install_outcome.h"
+#include "install/install_progress.h"
 #include "net/metric_sender.h"
 
+namespace cumulo {
+
 struct InstallShared {
-  std::atomic<int32_t> installOutcome{Idle};  // written with exchanges
+  std::atomic<InstallOutcome> installOutcome{InstallOutcome::Idle};  // written with exchanges
   std::atomic<int32_t> progressPercent{0};
-  // Written by the worker before it publishes SetupFailed; read by the window after.
+  // Written by the worker before it publishes InstallOutcome::SetupFailed; read by the window after.
   std::wstring failedSetupLogPath;
   AuthHandoff handoff;  // written once before the window opens
   std::shared_ptr<MetricSender> metricSender;
-  // The window's handle as an integer, for posting progress; 0 once the window is gone.
-  std::atomic<uintptr_t> window{0};
+  // Where the worker reports its progress; set before the first worker starts, may be null.
+  std::shared_ptr<InstallProgress> progress;
 };
+
+}  // namespace cumulo

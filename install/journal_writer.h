@@ -5,8 +5,12 @@
 
 #include "base/journal.h"
 
-using JournalWriter = std::function<void(const std::wstring& message, int level)>;
+namespace cumulo {
 
-inline void WriteToProcessJournal(const std::wstring& message, int level) {
+using JournalWriter = std::function<void(const std::wstring& message, LogLevel level)>;
+
+inline void WriteToProcessJournal(const std::wstring& message, LogLevel level) {
   InstallLog::Instance().Write(message, level);
 }
+
+}  // namespace cumulo

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+namespace cumulo {
+
 // Receives the probes' own failure texts; the installer discards them.
 using DiagnosticSink = std::function<void(const std::string&)>;
 
@@ -11,3 +13,5 @@ bool IsSameUserAsExplorer(const DiagnosticSink& sink);
 bool IsClientRunning();
 // True when no client of the current user runs any more (or none ran).
 bool CloseRunningClient();
+
+}  // namespace cumulo

@@ -1,5 +1,7 @@
 #include "install/process_probe_rules.h"
 
+namespace cumulo {
+
 const wchar_t kClientWindowTitle[] = L"E2DCED31-32EB-406B-BCA8-38879C45600D-HDJK6678HBHCAVGL667";
 
 std::wstring LowerAsciiLetters(std::wstring text) {
@@ -33,3 +35,5 @@ bool CloseClientWithinBudget(const CloseClientSteps& steps) {
     if (!steps.isClientRunning()) return true;
   }
 }
+
+}  // namespace cumulo

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+namespace cumulo {
+
 // The client's main window title, its only handle for a close request.
 extern const wchar_t kClientWindowTitle[];
 
@@ -28,3 +30,5 @@ constexpr uint32_t kCloseBudgetMs = 5000;
 
 // True when no client runs (any more); false when one still runs when the budget is spent.
 bool CloseClientWithinBudget(const CloseClientSteps& steps);
+
+}  // namespace cumulo

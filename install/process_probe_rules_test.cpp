@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace cumulo {
+
 TEST(ProcessProbeRules, ClientNameIsWholeNameWhateverTheCase) {
   EXPECT_TRUE(IsClientImageName(L"cumulo.exe"));
   EXPECT_TRUE(IsClientImageName(L"CuMuLo.EXE"));
@@ -75,3 +77,5 @@ TEST(CloseClientSchedule, NeverClosingGivesUpAfterTenRequestsAndFiveSeconds) {
   EXPECT_EQ(client.clockMs, 5000u);
   EXPECT_TRUE(client.running);
 }
+
+}  // namespace cumulo

@@ -8,6 +8,8 @@
 #include "install/process_probe_rules.h"
 #include "win/unique_handle.h"
 
+namespace cumulo {
+
 namespace {
 
 std::string WithCode(const char* text, DWORD code) { return text + std::to_string(code); }
@@ -135,3 +137,5 @@ bool CloseRunningClient() {
   steps.sleep = [](uint32_t ms) { Sleep(ms); };
   return CloseClientWithinBudget(steps);
 }
+
+}  // namespace cumulo

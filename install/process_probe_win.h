@@ -7,6 +7,8 @@
 
 #include "install/process_probe.h"
 
+namespace cumulo {
+
 struct HeapBlockDeleter {
   void operator()(void* block) const { HeapFree(GetProcessHeap(), 0, block); }
 };
@@ -25,3 +27,5 @@ bool IsSameUserAsCurrentProcess(DWORD pid, const DiagnosticSink& sink);
 constexpr UINT kCloseRequestTimeoutMs = 500;
 // Sends WM_CLOSE to the client's window when there is one; a time-out is an unanswered request.
 void RequestClientClose();
+
+}  // namespace cumulo

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace cumulo {
+
 std::wstring SetupCommandLine(const SetupParams& params, bool secondAttempt) {
   std::wstring line;
   if (!secondAttempt) line = L"/VERYSILENT /SUPPRESSMSGBOXES /NORESTART /NOCLOSEAPPLICATIONS";
@@ -19,10 +21,10 @@ SetupRunner::SetupRunner(std::shared_ptr<MetricSender> metricSender, SetupProces
 
 bool SetupRunner::RunWithRetry(const SetupParams& params) {
   params_ = params;
-  journal_(L"Runnning installer", Info);
+  journal_(L"Runnning installer", LogLevel::Info);
   if (RunOnce(false)) return true;
   if (!params_.retryAllowed) return false;
-  journal_(L"Runnning installer, second attempt", Info);
+  journal_(L"Runnning installer, second attempt", LogLevel::Info);
   if (RunOnce(true)) {
     metricSender_->SendMetric(L"succeeded_on_second_try", 1);
     return true;
@@ -54,3 +56,5 @@ bool SetupRunner::RunOnce(bool secondAttempt) {
   }
   return true;
 }
+
+}  // namespace cumulo

@@ -9,6 +9,8 @@
 #include "install/journal_writer.h"
 #include "net/metric_sender.h"
 
+namespace cumulo {
+
 struct SetupParams {
   std::wstring workingDirectory;
   std::wstring setupFile;
@@ -50,3 +52,5 @@ class SetupRunner {
   JournalWriter journal_;
   SetupParams params_;
 };
+
+}  // namespace cumulo

@@ -6,6 +6,8 @@
 
 #include "common/recording_transport.h"
 
+namespace cumulo {
+
 namespace {
 
 SetupParams Params() {
@@ -103,8 +105,8 @@ TEST(SetupRunner, RetryTable) {
             starts.emplace_back(parameters, show);
             return c.attempts.at(next++);
           },
-          [&](const std::wstring& m, int level) {
-            lines.push_back((level == Info ? L"I " : L"? ") + m);
+          [&](const std::wstring& m, LogLevel level) {
+            lines.push_back((level == LogLevel::Info ? L"I " : L"? ") + m);
           });
       SetupParams p = Params();
       p.retryAllowed = c.retryAllowed;
@@ -121,3 +123,5 @@ TEST(SetupRunner, RetryTable) {
     EXPECT_EQ(DrainEvents(sender, recorder), c.events);
   }
 }
+
+}  // namespace cumulo

@@ -5,6 +5,8 @@
 #include "install/setup_runner.h"
 #include "win/unique_handle.h"
 
+namespace cumulo {
+
 SetupAttempt RunSetupProcess(const SetupParams& params, const std::wstring& parameters, bool show) {
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
@@ -35,3 +37,5 @@ SetupAttempt RunSetupProcess(const SetupParams& params, const std::wstring& para
   attempt.value = exitCode;
   return attempt;
 }
+
+}  // namespace cumulo

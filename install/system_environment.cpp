@@ -1,5 +1,7 @@
 #include "install/system_environment.h"
 
+namespace cumulo {
+
 namespace {
 // An unreadable version counts as recent enough.
 bool Unreadable(const OsVersion& v) { return !v.callSucceeded || v.platformId != 2; }
@@ -26,3 +28,5 @@ bool Windows7Sp1OrLaterRule(const OsVersion& v) {
 bool SupportedArchitectureRule(uint16_t processorArchitecture) {
   return processorArchitecture == 0 || processorArchitecture == 9;
 }
+
+}  // namespace cumulo

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace cumulo {
+
 // What the version call reported; fields are zero when the call failed.
 struct OsVersion {
   bool callSucceeded = false;
@@ -30,3 +32,5 @@ std::wstring MakeUniqueName();         // lower-case GUID text, empty on failure
 std::wstring GetTempFolder();          // with its trailing backslash, empty on failure
 std::wstring GetProfileFolder();       // empty on failure
 std::wstring GetLocalAppDataFolder();  // empty on failure
+
+}  // namespace cumulo

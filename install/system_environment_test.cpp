@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace cumulo {
+
 namespace {
 
 struct VersionCase {
@@ -39,3 +41,5 @@ TEST(ArchitectureRule, OnlyX86AndX64) {
 }
 
 }  // namespace
+
+}  // namespace cumulo

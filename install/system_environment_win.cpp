@@ -5,6 +5,21 @@
 #include <vector>
 
 #include "install/system_environment.h"
+#include "win/unique_handle.h"
+
+namespace cumulo {
+
+namespace {
+
+// A string the RPC runtime allocated, freed by it.
+struct RpcStringTraits {
+  using Handle = RPC_WSTR;
+  static Handle None() { return nullptr; }
+  static void Close(Handle h) { RpcStringFreeW(&h); }
+};
+using RpcString = UniqueHandle<RpcStringTraits>;
+
+}  // namespace
 
 OsVersion ReadOsVersion() {
   OSVERSIONINFOEXW info{};
@@ -35,11 +50,9 @@ bool IsSupportedArchitecture() { return SupportedArchitectureRule(ReadProcessorA
 std::wstring MakeUniqueName() {
   GUID guid;
   if (FAILED(CoCreateGuid(&guid))) return {};
-  RPC_WSTR text = nullptr;
-  if (UuidToStringW(&guid, &text) != RPC_S_OK || text == nullptr) return {};
-  std::wstring result(reinterpret_cast<wchar_t*>(text));
-  RpcStringFreeW(&text);
-  return result;
+  RpcString text;
+  if (UuidToStringW(&guid, text.Receive()) != RPC_S_OK || !text) return {};
+  return std::wstring(reinterpret_cast<const wchar_t*>(text.Get()));
 }
 
 std::wstring GetTempFolder() {
@@ -62,3 +75,5 @@ std::wstring GetLocalAppDataFolder() {
   if (!SHGetSpecialFolderPathW(nullptr, buffer, CSIDL_LOCAL_APPDATA, FALSE)) return {};
   return buffer;
 }
+
+}  // namespace cumulo

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace cumulo {
+
 TempFileList::TempFileList(std::shared_ptr<MetricSender> metricSender, FileDeleter deleter,
                            JournalWriter journal)
     : metricSender_(std::move(metricSender)),
@@ -12,9 +14,11 @@ TempFileList::~TempFileList() {
   for (const auto& path : paths_) {
     uint32_t error = 0;
     if (deleter_(path, error)) continue;
-    journal_(L"Failed delete file: " + path, Error);
+    journal_(L"Failed delete file: " + path, LogLevel::Error);
     metricSender_->SendMetric(L"error_del_temp", static_cast<int32_t>(error));
   }
 }
 
 void TempFileList::Add(std::wstring path) { paths_.push_back(std::move(path)); }
+
+}  // namespace cumulo

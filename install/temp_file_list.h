@@ -10,6 +10,8 @@
 #include "install/journal_writer.h"
 #include "net/metric_sender.h"
 
+namespace cumulo {
+
 // Deletes one file; on failure gives the thread's error code.
 using FileDeleter = std::function<bool(const std::wstring& path, uint32_t& error)>;
 
@@ -29,3 +31,5 @@ class TempFileList {
   JournalWriter journal_;
   std::vector<std::wstring> paths_;
 };
+
+}  // namespace cumulo

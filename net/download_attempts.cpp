@@ -1,5 +1,7 @@
 #include "net/download_attempts.h"
 
+namespace cumulo {
+
 DownloadCode RunDownloadAttempts(const std::wstring& url, uint32_t maxAttempts,
                                  const DownloadAttempt& attempt) {
   std::wstring current = url;
@@ -9,8 +11,8 @@ DownloadCode RunDownloadAttempts(const std::wstring& url, uint32_t maxAttempts,
   // With no attempt at all the download has not completed; Retry says so.
   DownloadCode code = DownloadCode::Retry;
   while (attempts < maxAttempts) {
-    std::pair<std::wstring, DownloadCode> result = attempt(current);
-    code = result.second;
+    AttemptResult result = attempt(current);
+    code = result.code;
     switch (code) {
       case DownloadCode::Completed:
         return code;
@@ -25,7 +27,7 @@ DownloadCode RunDownloadAttempts(const std::wstring& url, uint32_t maxAttempts,
         break;
       case DownloadCode::Redirect:
         if (++redirects > kMaxRedirects) return DownloadCode::Retry;
-        current = std::move(result.first);
+        current = std::move(result.redirectTarget);
         attempts = 0;
         keepGoing = true;
         break;
@@ -41,3 +43,5 @@ DownloadCode RunDownloadAttempts(const std::wstring& url, uint32_t maxAttempts,
   // A redirect as the last result (only possible with maxAttempts 1) did not complete.
   return code == DownloadCode::Redirect ? DownloadCode::Retry : code;
 }
+
+}  // namespace cumulo

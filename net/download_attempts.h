@@ -4,15 +4,17 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <utility>
 
 #include "net/downloader.h"
 
-using DownloadAttempt =
-    std::function<std::pair<std::wstring, DownloadCode>(const std::wstring& url)>;
+namespace cumulo {
+
+using DownloadAttempt = std::function<AttemptResult(const std::wstring& url)>;
 
 // Redirects followed per download; a server that keeps redirecting gets Retry.
 constexpr uint32_t kMaxRedirects = 10;
 
 [[nodiscard]] DownloadCode RunDownloadAttempts(const std::wstring& url, uint32_t maxAttempts,
                                                const DownloadAttempt& attempt);
+
+}  // namespace cumulo

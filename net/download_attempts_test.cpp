@@ -5,13 +5,15 @@
 #include <deque>
 #include <vector>
 
+namespace cumulo {
+
 namespace {
-using Step = std::pair<std::wstring, DownloadCode>;
+using Step = AttemptResult;
 
 // Answers attempts from a script; once it is used up, every attempt is `rest`.
 struct ScriptedAttempts {
   std::deque<Step> script;
-  Step rest{L"", DownloadCode::Retry};
+  Step rest{DownloadCode::Retry, L""};
   std::vector<std::wstring> urls;
 
   DownloadAttempt Attempt() {
@@ -25,10 +27,10 @@ struct ScriptedAttempts {
   }
 };
 
-const Step kRetry{L"", DownloadCode::Retry};
-const Step kNoStatus{L"", DownloadCode::NoStatus};
-const Step kDone{L"", DownloadCode::Completed};
-Step To(const std::wstring& url) { return {url, DownloadCode::Redirect}; }
+const Step kRetry{DownloadCode::Retry, L""};
+const Step kNoStatus{DownloadCode::NoStatus, L""};
+const Step kDone{DownloadCode::Completed, L""};
+Step To(const std::wstring& url) { return {DownloadCode::Redirect, url}; }
 }  // namespace
 
 TEST(DownloadAttempts, CountsAttemptsAndStopsWhereTheCodeSays) {
@@ -42,17 +44,17 @@ TEST(DownloadAttempts, CountsAttemptsAndStopsWhereTheCodeSays) {
       {"transient failures use up five attempts", {}, kRetry, DownloadCode::Retry, 5},
       {"unreadable status keeps going", {}, kNoStatus, DownloadCode::NoStatus, 5},
       {"completion ends at once", {kRetry, kNoStatus, kDone}, kRetry, DownloadCode::Completed, 3},
-      {"disk full stops at once", {{L"", DownloadCode::DiskFull}}, kRetry, DownloadCode::DiskFull, 1},
-      {"access denied stops at once", {kRetry, {L"", DownloadCode::AccessDenied}}, kRetry,
+      {"disk full stops at once", {{DownloadCode::DiskFull, L""}}, kRetry, DownloadCode::DiskFull, 1},
+      {"access denied stops at once", {kRetry, {DownloadCode::AccessDenied, L""}}, kRetry,
        DownloadCode::AccessDenied, 2},
-      {"disk error stops at once", {{L"", DownloadCode::DiskError}}, kRetry, DownloadCode::DiskError,
+      {"disk error stops at once", {{DownloadCode::DiskError, L""}}, kRetry, DownloadCode::DiskError,
        1},
       {"a redirect leaves four attempts for the new URL", {To(L"b")}, kRetry, DownloadCode::Retry, 5},
       {"redirect after failures restores the count", {kRetry, kRetry, kRetry, kRetry, To(L"b")},
        kRetry, DownloadCode::Retry, 9},
       {"a redirected download completes", {To(L"b"), kRetry, kDone}, kRetry,
        DownloadCode::Completed, 3},
-      {"unknown codes are transient", {{L"", static_cast<DownloadCode>(0)}}, kRetry,
+      {"unknown codes are transient", {{static_cast<DownloadCode>(0), L""}}, kRetry,
        DownloadCode::Retry, 5},
   };
   for (const auto& c : cases) {
@@ -95,3 +97,5 @@ TEST(DownloadAttempts, NoAttemptsMeansNotCompleted) {
   s.rest = To(L"b");
   EXPECT_EQ(RunDownloadAttempts(L"a", 1, s.Attempt()), DownloadCode::Retry);
 }
+
+}  // namespace cumulo

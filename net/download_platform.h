@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+namespace cumulo {
+
 // The session, connection and request of one attempt; closing it closes all three.
 class DownloadRequest {
  public:
@@ -48,3 +50,5 @@ constexpr uint32_t kHandleDiskFull = 39;      // ERROR_HANDLE_DISK_FULL
 constexpr uint32_t kDiskFull = 112;           // ERROR_DISK_FULL
 constexpr uint32_t kConnectionReset = 12031;  // ERROR_INTERNET_CONNECTION_RESET
 }  // namespace download_errors
+
+}  // namespace cumulo

@@ -3,16 +3,17 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/install_log.h"
-#include "app/wide_text.h"
+#include "base/journal.h"
+#include "base/wide_text.h"
 #include "net/download_attempts.h"
 #include "net/download_platform.h"
 #include "net/header_table.h"
 
+namespace cumulo {
+
 namespace {
 constexpr uint32_t kChunkSize = 16384;
 
-using Result = std::pair<std::wstring, DownloadCode>;
 }  // namespace
 
 Downloader::Downloader(std::shared_ptr<MetricSender> metricSender, std::wstring userAgent,
@@ -30,31 +31,31 @@ DownloadCode Downloader::Download(const std::wstring& url, const std::wstring& p
                              [&](const std::wstring& current) { return TryDownload(current, path); });
 }
 
-std::pair<std::wstring, DownloadCode> Downloader::TryDownload(const std::wstring& url,
+AttemptResult Downloader::TryDownload(const std::wstring& url,
                                                               const std::wstring& path) {
   try {
     return Attempt(url, path);
   } catch (...) {
     // Out of memory, or a progress hook that threw: the attempt failed, the loop goes on.
-    return {std::wstring(), DownloadCode::Retry};
+    return {DownloadCode::Retry, {}};
   }
 }
 
-std::pair<std::wstring, DownloadCode> Downloader::Attempt(const std::wstring& url,
+AttemptResult Downloader::Attempt(const std::wstring& url,
                                                           const std::wstring& path) {
   LogInfo(L"Downloader, trying download: " + url);
   std::unique_ptr<DownloadRequest> request =
       platform_ ? platform_->OpenRequest(url, userAgent_) : nullptr;
-  if (!request) return {std::wstring(), DownloadCode::Retry};
+  if (!request) return {DownloadCode::Retry, {}};
 
   if (const uint32_t error = request->Send()) return NetworkFailure(error);
 
   uint32_t status = 0;
-  if (!request->QueryStatus(status)) return {std::wstring(), DownloadCode::NoStatus};
+  if (!request->QueryStatus(status)) return {DownloadCode::NoStatus, {}};
   LogInfo(L"Downloader, response: " + UnsignedDecimalW(status));
 
   std::wstring block;
-  if (!request->QueryRawHeaders(block)) return {std::wstring(), DownloadCode::Retry};
+  if (!request->QueryRawHeaders(block)) return {DownloadCode::Retry, {}};
   const HeaderTable headers = ParseHeaderTable(block);
   LogInfo(L"Downloader, headers: ");
   for (const auto& entry : headers) {
@@ -69,12 +70,12 @@ std::pair<std::wstring, DownloadCode> Downloader::Attempt(const std::wstring& ur
 
   if (status == 301 || status == 302 || status == 303) {
     const auto location = headers.find(L"Location");
-    if (location == headers.end()) return {std::wstring(), DownloadCode::Retry};
-    return {location->second, DownloadCode::Redirect};
+    if (location == headers.end()) return {DownloadCode::Retry, {}};
+    return {DownloadCode::Redirect, location->second};
   }
   // 401 and every status without a rule of its own (206, 304, 404, 500, ...) leave the
   // destination alone: only a 200 body may count as the file.
-  if (status != 200) return {std::wstring(), DownloadCode::Retry};
+  if (status != 200) return {DownloadCode::Retry, {}};
 
   uint32_t fileError = 0;
   std::unique_ptr<DownloadFile> file = platform_->CreateDestination(path, fileError);
@@ -105,16 +106,16 @@ std::pair<std::wstring, DownloadCode> Downloader::Attempt(const std::wstring& ur
 
   request.reset();
   LogInfo(L"Downloader completed succesfully.");
-  return {std::wstring(), DownloadCode::Completed};
+  return {DownloadCode::Completed, {}};
 }
 
-std::pair<std::wstring, DownloadCode> Downloader::NetworkFailure(uint32_t error) {
+AttemptResult Downloader::NetworkFailure(uint32_t error) {
   LogError(L"Downloader network error: " + UnsignedDecimalW(error));
   if (metricSender_) metricSender_->SendMetric(L"err_setup_network", 1);
-  return {std::wstring(), DownloadCode::Retry};
+  return {DownloadCode::Retry, {}};
 }
 
-std::pair<std::wstring, DownloadCode> Downloader::FileFailure(uint32_t error) {
+AttemptResult Downloader::FileFailure(uint32_t error) {
   LogError(L"Downloader file error: " + UnsignedDecimalW(error));
   const wchar_t* metric = L"err_setup_other_disk_error";
   DownloadCode code = DownloadCode::DiskError;
@@ -126,5 +127,7 @@ std::pair<std::wstring, DownloadCode> Downloader::FileFailure(uint32_t error) {
     code = DownloadCode::AccessDenied;
   }
   if (metricSender_) metricSender_->SendMetric(metric, 1);
-  return {std::wstring(), code};
+  return {code, {}};
 }
+
+}  // namespace cumulo

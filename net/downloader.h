@@ -5,9 +5,10 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <utility>
 
 #include "net/metric_sender.h"
+
+namespace cumulo {
 
 class DownloadPlatform;
 
@@ -19,6 +20,12 @@ enum class DownloadCode : int32_t {
   DiskError = 5,
   Redirect = 6,
   Completed = 7,
+};
+
+// How one attempt ended; the target is set only for Redirect.
+struct AttemptResult {
+  DownloadCode code = DownloadCode::Retry;
+  std::wstring redirectTarget;
 };
 
 // Bytes written so far in this attempt, and the announced Content-Length.
@@ -35,19 +42,21 @@ class Downloader {
 
   // The whole download; blocks the calling thread.
   [[nodiscard]] DownloadCode Download(const std::wstring& url, const std::wstring& path);
-  // One attempt; the string is the redirect target when the code is Redirect.
-  [[nodiscard]] std::pair<std::wstring, DownloadCode> TryDownload(const std::wstring& url,
+  // One attempt.
+  [[nodiscard]] AttemptResult TryDownload(const std::wstring& url,
                                                                   const std::wstring& path);
 
   ProgressCallback progress;  // may be empty
 
  private:
-  std::pair<std::wstring, DownloadCode> Attempt(const std::wstring& url, const std::wstring& path);
-  std::pair<std::wstring, DownloadCode> NetworkFailure(uint32_t error);
-  std::pair<std::wstring, DownloadCode> FileFailure(uint32_t error);
+  AttemptResult Attempt(const std::wstring& url, const std::wstring& path);
+  AttemptResult NetworkFailure(uint32_t error);
+  AttemptResult FileFailure(uint32_t error);
 
   std::shared_ptr<MetricSender> metricSender_;
   std::wstring userAgent_;
   uint32_t maxAttempts_;
   std::shared_ptr<DownloadPlatform> platform_;
 };
+
+}  // namespace cumulo

@@ -3,6 +3,8 @@
 #include "net/download_platform.h"
 #include "net/downloader.h"
 
+namespace cumulo {
+
 namespace {
 class NoDownloadPlatform : public DownloadPlatform {
  public:
@@ -25,3 +27,5 @@ Downloader::Downloader(std::shared_ptr<MetricSender> metricSender, std::wstring 
                        uint32_t maxAttempts)
     : Downloader(std::move(metricSender), std::move(userAgent), maxAttempts,
                  SystemDownloadPlatform()) {}
+
+}  // namespace cumulo

@@ -10,6 +10,8 @@
 #include "common/recording_transport.h"
 #include "net/download_platform.h"
 
+namespace cumulo {
+
 namespace {
 // One scripted attempt: what the platform answers at each step.
 struct Answer {
@@ -113,7 +115,7 @@ class DownloaderTest : public ::testing::Test {
     downloader->progress = [this](uint32_t r, uint32_t t) { calls.push_back({r, t}); };
   }
 
-  std::pair<std::wstring, DownloadCode> Try(const Answer& a) {
+  AttemptResult Try(const Answer& a) {
     platform->answers = {a};
     return downloader->TryDownload(L"https://h/f.exe", L"dest");
   }
@@ -154,8 +156,8 @@ static const auto* const kJournal =
 
 TEST_F(DownloaderTest, ReportsProgressPerChunkAgainstTheAnnouncedLength) {
   const auto r = Try(Ok(L"Content-Length: 40000\r\n", {16384, 16384, 7232}));
-  EXPECT_EQ(r.second, DownloadCode::Completed);
-  EXPECT_EQ(r.first, L"");
+  EXPECT_EQ(r.code, DownloadCode::Completed);
+  EXPECT_EQ(r.redirectTarget, L"");
   const std::vector<Progress> expected = {{16384, 40000}, {32768, 40000}, {40000, 40000}};
   EXPECT_EQ(calls, expected);
   EXPECT_EQ(platform->fileContent.size(), 40000u);
@@ -181,7 +183,7 @@ TEST_F(DownloaderTest, WithoutAUsableLengthTheBodyIsWrittenWithoutProgress) {
                               L"Content-Length: 0\r\n"};
   for (const wchar_t* h : headers) {
     calls.clear();
-    EXPECT_EQ(Try(Ok(h, {300, 200})).second, DownloadCode::Completed) << h;
+    EXPECT_EQ(Try(Ok(h, {300, 200})).code, DownloadCode::Completed) << h;
     EXPECT_TRUE(calls.empty()) << h;
     EXPECT_EQ(platform->fileContent.size(), 500u) << h;
   }
@@ -208,8 +210,8 @@ TEST_F(DownloaderTest, StatusDecidesTheAttempt) {
   };
   for (const auto& c : cases) {
     const auto r = Try(c.answer);
-    EXPECT_EQ(r.second, c.code) << c.answer.status;
-    EXPECT_EQ(r.first, c.target) << c.answer.status;
+    EXPECT_EQ(r.code, c.code) << c.answer.status;
+    EXPECT_EQ(r.redirectTarget, c.target) << c.answer.status;
   }
   EXPECT_EQ(platform->filesCreated, 0);
   EXPECT_TRUE(Events().empty());
@@ -222,9 +224,9 @@ TEST_F(DownloaderTest, UnreadableStepsGiveTheirCodesQuietly) {
   noStatus.hasStatus = false;
   Answer noHeaders;
   noHeaders.hasHeaders = false;
-  EXPECT_EQ(Try(noSession).second, DownloadCode::Retry);
-  EXPECT_EQ(Try(noStatus).second, DownloadCode::NoStatus);
-  EXPECT_EQ(Try(noHeaders).second, DownloadCode::Retry);
+  EXPECT_EQ(Try(noSession).code, DownloadCode::Retry);
+  EXPECT_EQ(Try(noStatus).code, DownloadCode::NoStatus);
+  EXPECT_EQ(Try(noHeaders).code, DownloadCode::Retry);
   EXPECT_EQ(platform->filesCreated, 0);
   EXPECT_TRUE(Events().empty());
   EXPECT_EQ(journal.Count("Downloader, response: 200"), 1u);  // only the headerless one
@@ -236,10 +238,10 @@ TEST_F(DownloaderTest, NetworkFailuresAreLoggedSentAndRetried) {
   Answer bodyFails = Ok(L"", {16384, 100});
   bodyFails.readError = 12030;
   Answer truncated = Ok(L"Content-Length: 40000\r\n", {16384, 3616});
-  EXPECT_EQ(Try(sendFails).second, DownloadCode::Retry);
-  EXPECT_EQ(Try(bodyFails).second, DownloadCode::Retry);
+  EXPECT_EQ(Try(sendFails).code, DownloadCode::Retry);
+  EXPECT_EQ(Try(bodyFails).code, DownloadCode::Retry);
   EXPECT_EQ(platform->fileContent.size(), 16484u) << "the partial file stays";
-  EXPECT_EQ(Try(truncated).second, DownloadCode::Retry);
+  EXPECT_EQ(Try(truncated).code, DownloadCode::Retry);
   EXPECT_EQ(platform->fileContent.size(), 20000u);
   EXPECT_EQ(journal.Count("Downloader network error: 12029"), 1u);
   EXPECT_EQ(journal.Count("Downloader network error: 12030"), 1u);
@@ -275,7 +277,7 @@ TEST_F(DownloaderTest, FileFailuresMapOntoCodesAndMetrics) {
       a.writeLimit = 20000;
     }
     JournalCapture attempt;
-    EXPECT_EQ(Try(a).second, c.code) << c.error;
+    EXPECT_EQ(Try(a).code, c.code) << c.error;
     EXPECT_EQ(attempt.Count("Downloader file error: " + std::to_string(c.error)), 1u) << c.error;
     EXPECT_EQ(attempt.Count("Downloader completed succesfully."), 0u) << c.error;
     expected.push_back(c.metric);
@@ -307,3 +309,5 @@ TEST(DownloaderStandIn, WithoutAPlatformEveryAttemptIsRetried) {
   Downloader d(nullptr, L"ua", 3, nullptr);
   EXPECT_EQ(d.Download(L"https://h/f", L"dest"), DownloadCode::Retry);
 }
+
+}  // namespace cumulo

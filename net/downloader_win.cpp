@@ -8,6 +8,8 @@
 #include "win/unique_handle.h"
 #include "win/wininet_handle.h"
 
+namespace cumulo {
+
 namespace {
 // Reload from the server, TLS whatever the URL's scheme, binary transfer. WinInet would
 // follow redirects inside the send; the downloader follows them itself, one attempt per
@@ -126,3 +128,5 @@ Downloader::Downloader(std::shared_ptr<MetricSender> metricSender, std::wstring 
                        uint32_t maxAttempts)
     : Downloader(std::move(metricSender), std::move(userAgent), maxAttempts,
                  SystemDownloadPlatform()) {}
+
+}  // namespace cumulo

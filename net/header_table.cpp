@@ -1,5 +1,7 @@
 #include "net/header_table.h"
 
+namespace cumulo {
+
 namespace {
 bool IsNameEnd(wchar_t c) { return c == L':' || c == L' '; }
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
@@ -55,3 +57,5 @@ bool ParseContentLength(const std::wstring& text, uint32_t& length) {
   length = static_cast<uint32_t>(number);
   return true;
 }
+
+}  // namespace cumulo

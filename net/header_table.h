@@ -4,6 +4,8 @@
 #include <string>
 #include <unordered_map>
 
+namespace cumulo {
+
 // Header name to value; names compare exactly, and the first occurrence of a name wins.
 using HeaderTable = std::unordered_map<std::wstring, std::wstring>;
 
@@ -18,3 +20,5 @@ void SplitHeaderLine(const std::wstring& line, std::wstring& name, std::wstring&
 // first non-digit. False (and `length` untouched) without digits, or when the number is
 // negative or does not fit a signed 32-bit value.
 [[nodiscard]] bool ParseContentLength(const std::wstring& text, uint32_t& length);
+
+}  // namespace cumulo

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace cumulo {
+
 TEST(HeaderTable, SplitsLinesIntoNamesAndValues) {
   const struct {
     const wchar_t* line;
@@ -71,3 +73,5 @@ TEST(ContentLength, ParsesLikeASigned32BitDecimal) {
     EXPECT_EQ(length, c.ok ? c.value : 777u) << c.text;
   }
 }
+
+}  // namespace cumulo

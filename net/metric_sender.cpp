@@ -6,11 +6,13 @@
 #include <system_error>
 #include <thread>
 
-#include "app/wide_text.h"
+#include "base/wide_text.h"
+#include "version.h"
+
+namespace cumulo {
 
 namespace {
 const wchar_t kEventSuffix[] = L"&t=cumulo_windows_%s&iid=%s&v=0&i=new_installer_%s:%d";
-const wchar_t kVersion[] = L"22.03.0052";
 
 std::wstring WithoutDots(const std::wstring& text) {
   std::wstring out;
@@ -67,8 +69,8 @@ std::wstring MetricHeaderBlock(const std::wstring& version, const std::wstring& 
 }
 
 struct MetricSender::State {
-  const std::wstring version = kVersion;
-  const std::wstring versionDigits = WithoutDots(kVersion);
+  const std::wstring version = kInstallerVersion;
+  const std::wstring versionDigits = WithoutDots(kInstallerVersion);
   std::wstring installationId;
   MetricSenderOptions options;
   MetricTransportFactory factory;
@@ -197,3 +199,5 @@ void MetricSender::SenderThreadProc(std::shared_ptr<State> state) {
   transport.reset();
   state->MarkDone();
 }
+
+}  // namespace cumulo

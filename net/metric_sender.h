@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+namespace cumulo {
+
 // One open session to the statistics endpoint, used only on the sender thread.
 class MetricTransport {
  public:
@@ -60,3 +62,5 @@ class MetricSender {
   // Shared with the sender thread, so it stays valid if the thread outlives the wait.
   std::shared_ptr<State> state_;
 };
+
+}  // namespace cumulo

@@ -10,6 +10,8 @@
 
 #include "common/recording_transport.h"
 
+namespace cumulo {
+
 namespace {
 using Clock = std::chrono::steady_clock;
 
@@ -233,3 +235,5 @@ TEST(MetricSenderBench, DISABLED_SendMetricFromTwoThreads) {
   std::printf("SendMetric from 2 threads: median %.0f ns per call (5 runs of 2 x %d)\n",
               perCall[perCall.size() / 2], kCalls);
 }
+
+}  // namespace cumulo

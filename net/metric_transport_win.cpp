@@ -7,6 +7,8 @@
 #include "net/metric_sender.h"
 #include "win/wininet_handle.h"
 
+namespace cumulo {
+
 namespace {
 // WinInet's own agent string for the session; every request carries its own
 // User-Agent header, which is what the endpoint reads.
@@ -43,3 +45,5 @@ std::shared_ptr<MetricSender> MetricSender::Create(const std::wstring& installat
   };
   return Create(installationId, std::move(factory), std::move(options));
 }
+
+}  // namespace cumulo

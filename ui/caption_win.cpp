@@ -4,6 +4,8 @@
 
 #include "win/redraw_in_parent.h"
 
+namespace cumulo {
+
 void Caption::PreSubclassWindow() {
   handCursor_ = LoadCursorW(nullptr, IDC_HAND);
   // Without SS_NOTIFY a static is transparent to the mouse.
@@ -33,3 +35,5 @@ void Caption::BeforeLeftButtonUp() {
     ShellExecuteW(nullptr, nullptr, linkAddress.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   }
 }
+
+}  // namespace cumulo

@@ -5,6 +5,8 @@
 
 #include "ui/interactive_control_win.h"
 
+namespace cumulo {
+
 class Caption : public InteractiveControl {
  public:
   std::wstring linkAddress;  // empty for a plain label
@@ -18,3 +20,5 @@ class Caption : public InteractiveControl {
  private:
   HCURSOR handCursor_ = nullptr;
 };
+
+}  // namespace cumulo

@@ -4,6 +4,8 @@
 #include "win/gdi_scope.h"
 #include "win/redraw_in_parent.h"
 
+namespace cumulo {
+
 void CloseButton::Repaint() { RedrawInParent(hwnd()); }
 
 void CloseButton::DrawItem(const DRAWITEMSTRUCT& item) {
@@ -32,3 +34,5 @@ void CloseButton::DrawItem(const DRAWITEMSTRUCT& item) {
   const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
   AlphaBlend(dc, r.left, r.top, size, size, memory.Get(), 0, 0, size, size, blend);
 }
+
+}  // namespace cumulo

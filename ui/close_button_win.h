@@ -3,6 +3,8 @@
 #include "ui/interactive_control_win.h"
 #include "win/png_image.h"
 
+namespace cumulo {
+
 class CloseButton : public InteractiveControl {
  public:
   void DrawItem(const DRAWITEMSTRUCT& item) override;
@@ -14,3 +16,5 @@ class CloseButton : public InteractiveControl {
   PngImage glyph_;
   int glyphScale_ = -1;  // the scale the glyph was loaded for
 };
+
+}  // namespace cumulo

@@ -2,6 +2,8 @@
 
 #include "res/resource.h"
 
+namespace cumulo {
+
 uint32_t InstallButtonFill(bool enabled, bool hover, bool pressed) {
   if (!enabled) return colors::kInstallDisabled;
   if (pressed) return colors::kInstallPressed;
@@ -44,3 +46,5 @@ bool PointerState::OnMove() {
   hover = true;
   return true;
 }
+
+}  // namespace cumulo

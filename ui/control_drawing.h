@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace cumulo {
+
 constexpr uint32_t RgbColor(uint32_t r, uint32_t g, uint32_t b) {
   return r | (g << 8) | (b << 16);  // 0x00BBGGRR
 }
@@ -61,3 +63,5 @@ struct PointerState {
   void OnUp() { pressed = false; }
   void OnLeave() { hover = pressed = false; }
 };
+
+}  // namespace cumulo

@@ -4,6 +4,8 @@
 
 #include "res/resource.h"
 
+namespace cumulo {
+
 namespace {
 
 TEST(InstallButtonDrawing, FillByStateDisabledWins) {
@@ -82,3 +84,5 @@ TEST(PointerState, LeaveIsRequestedOnceAndClearsBoth) {
 }
 
 }  // namespace
+
+}  // namespace cumulo

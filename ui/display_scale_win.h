@@ -2,5 +2,9 @@
 // The 1-or-2 display scale of a device context (its horizontal density).
 #include <windows.h>
 
+namespace cumulo {
+
 int DisplayScale(HDC dc);
 int DisplayScaleOfWindow(HWND window);
+
+}  // namespace cumulo

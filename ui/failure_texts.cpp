@@ -3,20 +3,22 @@
 #include "build_config.h"
 #include "install/install_outcome.h"
 
-const wchar_t* NoticeText(Notice notice, bool russian) {
+namespace cumulo {
+
+const wchar_t* NoticeText(Notice notice, Language language) {
   switch (notice) {
     case Notice::Cpu:
-      return russian ? L"Кумуло не поддерживается для данной архитектуры процессора.\r\n"
+      return language == Language::Russian ? L"Кумуло не поддерживается для данной архитектуры процессора.\r\n"
                        L"Продолжение установки невозможно."
                      : L"Cumulo is not supported on current hardware.\r\n"
                        L"Installation cannot proceed.";
     case Notice::Version:
-      return russian ? L"Для работы Кумуло: требуется Windows 7 с Service Pack 1 или выше.\r\n"
+      return language == Language::Russian ? L"Для работы Кумуло: требуется Windows 7 с Service Pack 1 или выше.\r\n"
                        L"Пожалуйста, обновите вашу операционную систему."
                      : L"Cumulo requires Windows 7, Service Pack 1 or later.\r\n"
                        L"Please update your operating system.";
     case Notice::ServicePack:
-      return russian ? L"Для работы Кумуло требуется Windows 7 с Service Pack 1 или выше.\r\n"
+      return language == Language::Russian ? L"Для работы Кумуло требуется Windows 7 с Service Pack 1 или выше.\r\n"
                        L"Пожалуйста установите обновление Service Pack 1."
                      : L"Cumulo requires Windows 7, Service Pack 1 or later.\r\n"
                        L"Please install a Service Pack 1 update.";
@@ -24,10 +26,10 @@ const wchar_t* NoticeText(Notice notice, bool russian) {
   return L"";
 }
 
-std::wstring UnexpectedErrorText(bool russian, UnexpectedForm form) {
+std::wstring UnexpectedErrorText(Language language, UnexpectedForm form) {
   const wchar_t* head;
   const wchar_t* tail;
-  if (!russian) {
+  if (language != Language::Russian) {
     head = L"An unexpected error occurred during Cumulo: installation.\r\nPlease try to run the "
            L"installer again. If the error persists, please contact our support team at ";
     tail = L". We will do our best to resolve the error.";
@@ -44,33 +46,35 @@ std::wstring UnexpectedErrorText(bool russian, UnexpectedForm form) {
   return std::wstring(head) + build_config::kSupportEmail + tail;
 }
 
-OutcomeReport OutcomeReportFor(int32_t outcome, bool russian) {
+OutcomeReport OutcomeReportFor(InstallOutcome outcome, Language language) {
   OutcomeReport r;
   switch (outcome) {
-    case Succeeded:
+    case InstallOutcome::Succeeded:
       r.closeWindow = true;
       return r;
-    case SetupFailed:
+    case InstallOutcome::SetupFailed:
       r.journalLine = L"Offline Cumulo Installer failed.";
-      r.message = russian ? L"Не удалось установить компонент Кумуло."
+      r.message = language == Language::Russian ? L"Не удалось установить компонент Кумуло."
                           : L"Could not install a Cumulo: component";
       return r;
-    case ClientStillRunning:
+    case InstallOutcome::ClientStillRunning:
       r.journalLine = L"Cumulo application is already running.";
-      r.message = russian ? L"Пожалуйста, закройте приложение Кумуло и повторите установку."
+      r.message = language == Language::Russian ? L"Пожалуйста, закройте приложение Кумуло и повторите установку."
                           : L"Please close the running Cumulo applications and try again.";
       return r;
-    case NoDiskSpace:
+    case InstallOutcome::NoDiskSpace:
       r.journalLine = L"Not enough disk space.";
-      r.message = russian ? L"Недостаточно места на системном диске. Пожалуйста, освободите "
+      r.message = language == Language::Russian ? L"Недостаточно места на системном диске. Пожалуйста, освободите "
                             L"место и повторите установку."
                           : L"Not enough disk space. Please clean up and try again.";
       return r;
     default:
       r.journalLine = L"Unknown error occuried.";
-      r.message = UnexpectedErrorText(russian, UnexpectedForm::Message);
+      r.message = UnexpectedErrorText(language, UnexpectedForm::Message);
       return r;
   }
 }
 
-const wchar_t* JournalButtonText(bool russian) { return russian ? L"Журнал" : L"Journal"; }
+const wchar_t* JournalButtonText(Language language) { return language == Language::Russian ? L"Журнал" : L"Journal"; }
+
+}  // namespace cumulo

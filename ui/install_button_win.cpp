@@ -3,6 +3,8 @@
 #include "ui/display_scale_win.h"
 #include "win/gdi_scope.h"
 
+namespace cumulo {
+
 void InstallButton::Repaint() { InvalidateRect(hwnd(), nullptr, TRUE); }
 
 void InstallButton::DrawItem(const DRAWITEMSTRUCT& item) {
@@ -27,3 +29,5 @@ void InstallButton::DrawItem(const DRAWITEMSTRUCT& item) {
   const Point at = InstallCaptionOrigin({r.left, r.top, r.right, r.bottom}, text.cx, text.cy);
   TextOutW(dc, at.x, at.y, caption.c_str(), length);
 }
+
+}  // namespace cumulo

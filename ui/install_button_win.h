@@ -4,6 +4,8 @@
 
 #include "ui/interactive_control_win.h"
 
+namespace cumulo {
+
 class InstallButton : public InteractiveControl {
  public:
   explicit InstallButton(bool windows8OrLater) : windows8OrLater_(windows8OrLater) {}
@@ -17,3 +19,5 @@ class InstallButton : public InteractiveControl {
  private:
   bool windows8OrLater_;
 };
+
+}  // namespace cumulo

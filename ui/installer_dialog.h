@@ -3,9 +3,13 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
-#include "app/auth_handoff.h"
+#include "install/auth_handoff.h"
 #include "net/metric_sender.h"
+#include "ui/window_view.h"
+
+namespace cumulo {
 
 class InstallerDialogImpl;
 
@@ -14,8 +18,11 @@ class InstallerDialog {
   InstallerDialog(std::shared_ptr<MetricSender> metricSender, const AuthHandoff& handoff,
                   HWND parent);
   ~InstallerDialog();
-  INT_PTR DoModal();
+  // Runs the window until it closes; empty when it could not be created.
+  std::optional<WindowEnd> DoModal();
 
  private:
   std::unique_ptr<InstallerDialogImpl> impl_;
 };
+
+}  // namespace cumulo

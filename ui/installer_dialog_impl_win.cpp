@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "app/install_log.h"
+#include "base/journal.h"
 #include "install/install_procedure.h"
 #include "install/process_probe.h"
 #include "install/system_environment.h"
@@ -11,13 +11,16 @@
 #include "ui/setup_error_dialog_win.h"
 #include "ui/ui_language.h"
 #include "ui/ui_texts.h"
+#include "ui/window_messages.h"
 #include "win/gdi_scope.h"
 #include "win/redraw_in_parent.h"
 
+namespace cumulo {
+
 namespace {
 
-// Settles the process's interface language from the user's locale, once.
-bool SettleLanguage(MetricSender* metricSender) {
+// Settles the interface language from the user's locale, once per window.
+Language SettleLanguage(MetricSender* metricSender) {
   wchar_t name[85] = {};
   const int length = GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SISO639LANGNAME, name, 85);
   const DWORD error = length == 0 ? GetLastError() : 0;
@@ -25,23 +28,18 @@ bool SettleLanguage(MetricSender* metricSender) {
   if (choice.sendNoLocale && metricSender != nullptr) {
     metricSender->SendMetric(L"no_locale", static_cast<int32_t>(choice.noLocaleValue));
   }
-  if (choice.russian) {
-    LogInfo(L"Using Russian UI language.");
-    if (!RussianUi()) SetRussianUi();
-  }
-  return choice.russian;
+  if (choice.language == Language::Russian) LogInfo(L"Using Russian UI language.");
+  return choice.language;
 }
 
 // The frame function exists from Windows Vista on; it is looked up only on Windows 8 and
 // later, and its library stays loaded for the life of the process.
 void* LoadDwmExtendFrame() {
-  HMODULE library = LoadLibraryW(L"dwmapi.dll");
-  if (library == nullptr) return nullptr;
-  FARPROC entry = GetProcAddress(library, "DwmExtendFrameIntoClientArea");
-  if (entry == nullptr) {
-    FreeLibrary(library);
-    return nullptr;
-  }
+  ScopedModule library(LoadLibraryW(L"dwmapi.dll"));
+  if (!library) return nullptr;
+  FARPROC entry = GetProcAddress(library.Get(), "DwmExtendFrameIntoClientArea");
+  if (entry == nullptr) return nullptr;
+  (void)library.Release();  // stays loaded while the entry may be called
   return reinterpret_cast<void*>(entry);
 }
 
@@ -49,9 +47,11 @@ struct FrameMargins {
   int left, right, top, bottom;  // MARGINS
 };
 
-constexpr LONG kFramelessStyle = static_cast<LONG>(0x80C00800);  // WS_POPUP | WS_CAPTION | 0x800
-constexpr LONG kFrameBits = 0x00CF0000;  // caption, system menu, thick frame, min/max boxes
-constexpr UINT kFrameChangedFlags = 0x227;
+constexpr LONG kFramelessStyle = static_cast<LONG>(WS_POPUP | WS_CAPTION | DS_CENTER);
+constexpr LONG kFrameBits =
+    WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+constexpr UINT kFrameChangedFlags =
+    SWP_FRAMECHANGED | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOOWNERZORDER;
 
 }  // namespace
 
@@ -60,12 +60,14 @@ InstallerDialogImpl::InstallerDialogImpl(std::shared_ptr<MetricSender> metricSen
     : Dialog(IDD_INSTALLER, parent),
       metricSender_(metricSender),
       shared_(std::make_shared<InstallShared>()),
-      russian_(SettleLanguage(metricSender.get())),
+      progressPoster_(std::make_shared<ProgressPoster>()),
+      language_(SettleLanguage(metricSender.get())),
       windows8OrLater_(IsWindows8OrLater()),
       installButton_(windows8OrLater_),
-      model_(*this, shared_, russian_) {
+      model_(*this, shared_, language_) {
   shared_->handoff = handoff;
   shared_->metricSender = std::move(metricSender);
+  shared_->progress = progressPoster_;
   icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CUMULO));
   if (windows8OrLater_) {
     dwmExtendFrame_ = reinterpret_cast<DwmExtendFrameFn>(LoadDwmExtendFrame());
@@ -100,7 +102,7 @@ BOOL InstallerDialogImpl::OnInitDialog() {
                SWP_NOMOVE | SWP_NOZORDER);
   SetUpTexts();
   PlaceControls();
-  shared_->window.store(reinterpret_cast<uintptr_t>(hwnd()));
+  progressPoster_->Attach(hwnd());
 
   SystemFacts facts;
   facts.supportedArchitecture = IsSupportedArchitecture();
@@ -125,11 +127,11 @@ void InstallerDialogImpl::LoadArt() {
   HMODULE module = GetModuleHandleW(nullptr);
   // A missing image leaves its area unpainted; nothing else depends on it.
   (void)backgroundArt_.LoadFromResource(module, BackgroundArtId(scale_));
-  (void)logoArt_.LoadFromResource(module, LogoArtId(scale_, russian_));
+  (void)logoArt_.LoadFromResource(module, LogoArtId(scale_, language_));
 }
 
 void InstallerDialogImpl::SetUpTexts() {
-  const WindowTexts texts = WindowTextsFor(russian_);
+  const WindowTexts texts = WindowTextsFor(language_);
   const std::pair<Caption*, const std::wstring*> labels[] = {
       {&title_, &texts.title},         {&subtitle_, &texts.subtitle},
       {&percentLabel_, &texts.percent}, {&agreement_, &texts.agreement},
@@ -178,7 +180,7 @@ std::optional<LRESULT> InstallerDialogImpl::OnMessage(UINT message, WPARAM wPara
       return brush;
     }
     case WM_TIMER:
-      model_.OnTimer(static_cast<int>(wParam));
+      model_.OnTimer(static_cast<WindowTimer>(wParam));
       return 0;
     case WM_COMMAND:
       if (HIWORD(wParam) != BN_CLICKED) return std::nullopt;
@@ -194,11 +196,8 @@ std::optional<LRESULT> InstallerDialogImpl::OnMessage(UINT message, WPARAM wPara
     case kWmDownloadProgress:
       model_.OnDownloadProgress(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
       return 0;
-    case kWmSetupProgress:
-      model_.OnSetupProgress(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
-      return 0;
     case WM_DESTROY:
-      shared_->window.store(0);
+      progressPoster_->Detach();
       return std::nullopt;
     default:
       return std::nullopt;
@@ -259,15 +258,17 @@ void InstallerDialogImpl::SendMetric(const std::wstring& name, int32_t value) {
   if (metricSender_) metricSender_->SendMetric(name, value);
 }
 
-void InstallerDialogImpl::Log(const std::wstring& line, int level) {
+void InstallerDialogImpl::Log(const std::wstring& line, LogLevel level) {
   InstallLog::Instance().Write(line, level);
 }
 
-void InstallerDialogImpl::SetTimer(int id, uint32_t periodMs) {
-  ::SetTimer(hwnd(), static_cast<UINT_PTR>(id), periodMs, nullptr);
+void InstallerDialogImpl::StartTimer(WindowTimer id, uint32_t periodMs) {
+  SetTimer(hwnd(), static_cast<UINT_PTR>(id), periodMs, nullptr);
 }
 
-void InstallerDialogImpl::KillTimer(int id) { ::KillTimer(hwnd(), static_cast<UINT_PTR>(id)); }
+void InstallerDialogImpl::StopTimer(WindowTimer id) {
+  KillTimer(hwnd(), static_cast<UINT_PTR>(id));
+}
 
 void InstallerDialogImpl::DisableInstallButton() { EnableWindow(installButton_.hwnd(), FALSE); }
 
@@ -289,7 +290,7 @@ void InstallerDialogImpl::Repaint() {
   UpdateWindow(hwnd());
 }
 
-void InstallerDialogImpl::EndDialog() { Dialog::EndDialog(0); }
+void InstallerDialogImpl::CloseWindow(WindowEnd end) { EndDialog(static_cast<INT_PTR>(end)); }
 
 void InstallerDialogImpl::ShowNotice(const std::wstring& text, const std::wstring& caption) {
   MessageBoxW(hwnd(), text.c_str(), caption.c_str(), MB_OK);
@@ -305,7 +306,7 @@ bool InstallerDialogImpl::AskYesNo(const std::wstring& text, const std::wstring&
 }
 
 bool InstallerDialogImpl::RunSetupErrorDialog() {
-  InstallationSetupErrorDialog dialog(hwnd());
+  InstallationSetupErrorDialog dialog(hwnd(), language_);
   return dialog.DoModal() == IDOK;
 }
 
@@ -316,7 +317,9 @@ void InstallerDialogImpl::OpenInShell(const std::wstring& path) {
 void InstallerDialogImpl::RemoveFile(const std::wstring& path) { ::DeleteFileW(path.c_str()); }
 
 bool InstallerDialogImpl::IsSameUserAsExplorer() {
-  return ::IsSameUserAsExplorer([](const std::string&) {});
+  return cumulo::IsSameUserAsExplorer([](const std::string&) {});
 }
 
 bool InstallerDialogImpl::StartWorker() { return StartInstallProcedure(shared_); }
+
+}  // namespace cumulo

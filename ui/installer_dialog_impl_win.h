@@ -6,17 +6,20 @@
 #include <array>
 #include <memory>
 
-#include "app/auth_handoff.h"
+#include "install/auth_handoff.h"
 #include "install/install_shared.h"
 #include "net/metric_sender.h"
 #include "ui/caption_win.h"
 #include "ui/close_button_win.h"
 #include "ui/install_button_win.h"
 #include "ui/progress_bar_win.h"
+#include "ui/progress_poster_win.h"
 #include "ui/window_model.h"
 #include "win/dialog.h"
 #include "win/png_image.h"
 #include "win/unique_handle.h"
+
+namespace cumulo {
 
 class InstallerDialogImpl : public Dialog, public WindowView {
  public:
@@ -31,14 +34,14 @@ class InstallerDialogImpl : public Dialog, public WindowView {
  private:
   // WindowView
   void SendMetric(const std::wstring& name, int32_t value) override;
-  void Log(const std::wstring& line, int level) override;
-  void SetTimer(int id, uint32_t periodMs) override;
-  void KillTimer(int id) override;
+  void Log(const std::wstring& line, LogLevel level) override;
+  void StartTimer(WindowTimer id, uint32_t periodMs) override;
+  void StopTimer(WindowTimer id) override;
   void DisableInstallButton() override;
   void ApplyVisibility(const Visibility& visibility) override;
   void ShowProgress(int32_t percent, const std::wstring& label) override;
   void Repaint() override;
-  void EndDialog() override;
+  void CloseWindow(WindowEnd end) override;
   void ShowNotice(const std::wstring& text, const std::wstring& caption) override;
   void ShowWarning(const std::wstring& text, const std::wstring& caption) override;
   bool AskYesNo(const std::wstring& text, const std::wstring& caption) override;
@@ -58,7 +61,8 @@ class InstallerDialogImpl : public Dialog, public WindowView {
 
   std::shared_ptr<MetricSender> metricSender_;
   std::shared_ptr<InstallShared> shared_;
-  const bool russian_;
+  std::shared_ptr<ProgressPoster> progressPoster_;
+  const Language language_;
   const bool windows8OrLater_;
 
   CloseButton closeButton_;
@@ -81,3 +85,5 @@ class InstallerDialogImpl : public Dialog, public WindowView {
 
   WindowModel model_;
 };
+
+}  // namespace cumulo

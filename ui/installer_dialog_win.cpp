@@ -4,10 +4,18 @@
 
 #include "ui/installer_dialog_impl_win.h"
 
+namespace cumulo {
+
 InstallerDialog::InstallerDialog(std::shared_ptr<MetricSender> metricSender,
                                  const AuthHandoff& handoff, HWND parent)
     : impl_(std::make_unique<InstallerDialogImpl>(std::move(metricSender), handoff, parent)) {}
 
 InstallerDialog::~InstallerDialog() = default;
 
-INT_PTR InstallerDialog::DoModal() { return impl_->DoModal(); }
+std::optional<WindowEnd> InstallerDialog::DoModal() {
+  const INT_PTR result = impl_->DoModal();
+  if (result < 0) return std::nullopt;
+  return static_cast<WindowEnd>(result);
+}
+
+}  // namespace cumulo

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+namespace cumulo {
+
 std::optional<LRESULT> InteractiveControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_MOUSEMOVE:
@@ -38,3 +40,5 @@ std::optional<LRESULT> InteractiveControl::OnMessage(UINT message, WPARAM wParam
       return std::nullopt;
   }
 }
+
+}  // namespace cumulo

@@ -4,6 +4,8 @@
 #include "ui/control_drawing.h"
 #include "win/subclassed_control.h"
 
+namespace cumulo {
+
 class InteractiveControl : public SubclassedControl {
  protected:
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -13,3 +15,5 @@ class InteractiveControl : public SubclassedControl {
 
   PointerState pointer_;
 };
+
+}  // namespace cumulo

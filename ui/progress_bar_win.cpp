@@ -4,6 +4,8 @@
 #include "ui/display_scale_win.h"
 #include "win/gdi_scope.h"
 
+namespace cumulo {
+
 void ProgressBar::PreSubclassWindow() {
   // The system asks an owner-drawn static to draw itself.
   SetWindowLongW(hwnd(), GWL_STYLE, GetWindowLongW(hwnd(), GWL_STYLE) | SS_OWNERDRAW);
@@ -25,3 +27,5 @@ void ProgressBar::DrawItem(const DRAWITEMSTRUCT& item) {
               corner);
   }
 }
+
+}  // namespace cumulo

@@ -4,6 +4,8 @@
 
 #include "win/subclassed_control.h"
 
+namespace cumulo {
+
 class ProgressBar : public SubclassedControl {
  public:
   void DrawItem(const DRAWITEMSTRUCT& item) override;
@@ -13,3 +15,5 @@ class ProgressBar : public SubclassedControl {
  protected:
   void PreSubclassWindow() override;
 };
+
+}  // namespace cumulo

@@ -5,8 +5,10 @@
 #include "ui/ui_language.h"
 #include "ui/ui_texts.h"
 
-InstallationSetupErrorDialog::InstallationSetupErrorDialog(HWND parent)
-    : Dialog(IDD_SETUP_ERROR, parent) {}
+namespace cumulo {
+
+InstallationSetupErrorDialog::InstallationSetupErrorDialog(HWND parent, Language language)
+    : Dialog(IDD_SETUP_ERROR, parent), language_(language) {}
 
 void InstallationSetupErrorDialog::DoDataExchange() {
   (void)Bind(message_, IDC_ERROR_TEXT);
@@ -15,13 +17,14 @@ void InstallationSetupErrorDialog::DoDataExchange() {
 
 BOOL InstallationSetupErrorDialog::OnInitDialog() {
   const BOOL result = Dialog::OnInitDialog();
-  const bool russian = RussianUi();
-  SetWindowTextW(hwnd(), MessageCaption(russian));
+  SetWindowTextW(hwnd(), MessageCaption(language_));
   if (showJournal_) {
-    SetWindowTextW(journalButton_.hwnd(), JournalButtonText(russian));
+    SetWindowTextW(journalButton_.hwnd(), JournalButtonText(language_));
   } else {
     ShowWindow(journalButton_.hwnd(), SW_HIDE);
   }
-  SetWindowTextW(message_.hwnd(), UnexpectedErrorText(russian, UnexpectedForm::Dialog).c_str());
+  SetWindowTextW(message_.hwnd(), UnexpectedErrorText(language_, UnexpectedForm::Dialog).c_str());
   return result;
 }
+
+}  // namespace cumulo

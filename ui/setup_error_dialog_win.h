@@ -2,11 +2,14 @@
 // The dialog after a failed setup run: the unexpected-error text and a button that
 // opens the setup log. DoModal gives 1 for "Journal" and 2 for OK, Escape or the close box.
 #include "win/dialog.h"
+#include "ui/ui_language.h"
 #include "win/subclassed_control.h"
+
+namespace cumulo {
 
 class InstallationSetupErrorDialog : public Dialog {
  public:
-  explicit InstallationSetupErrorDialog(HWND parent);
+  InstallationSetupErrorDialog(HWND parent, Language language);
 
  protected:
   void DoDataExchange() override;
@@ -15,5 +18,8 @@ class InstallationSetupErrorDialog : public Dialog {
  private:
   SubclassedControl message_;
   SubclassedControl journalButton_;
+  const Language language_;
   bool showJournal_ = true;
 };
+
+}  // namespace cumulo

@@ -1,15 +1,15 @@
 #pragma once
-// The interface language of the process: chosen once from the user's locale by the
-// installer window, read by every text choice afterwards.
+// The interface language: settled once from the user's locale when the window opens,
+// then passed to every choice of text.
 #include <cstdint>
 #include <string>
 
-bool RussianUi();
-// Called at most once, by the window, before any other thread reads the flag.
-void SetRussianUi();
+namespace cumulo {
+
+enum class Language { English, Russian };
 
 struct LanguageChoice {
-  bool russian = false;
+  Language language = Language::English;
   bool sendNoLocale = false;  // the locale query failed; "no_locale" carries its error
   uint32_t noLocaleValue = 0;
 };
@@ -18,3 +18,5 @@ struct LanguageChoice {
 // the Russian interface.
 LanguageChoice ChooseLanguage(bool querySucceeded, const std::wstring& languageName,
                               uint32_t lastError);
+
+}  // namespace cumulo

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace cumulo {
+
 namespace {
 
 TEST(Language, ChosenFromTheLocale) {
@@ -14,10 +16,12 @@ TEST(Language, ChosenFromTheLocale) {
                {true, L"", false},   {false, L"", true}};
   for (const auto& c : cases) {
     const LanguageChoice choice = ChooseLanguage(c.ok, c.name, 87);
-    EXPECT_EQ(choice.russian, c.russian) << c.name;
+    EXPECT_EQ(choice.language == Language::Russian, c.russian) << c.name;
     EXPECT_EQ(choice.sendNoLocale, !c.ok) << c.name;
   }
   EXPECT_EQ(ChooseLanguage(false, L"en", 1400).noLocaleValue, 1400u);
 }
 
 }  // namespace
+
+}  // namespace cumulo

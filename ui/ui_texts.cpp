@@ -2,9 +2,11 @@
 
 #include "build_config.h"
 
-WindowTexts WindowTextsFor(bool russian) {
+namespace cumulo {
+
+WindowTexts WindowTextsFor(Language language) {
   WindowTexts t;
-  if (russian) {
+  if (language == Language::Russian) {
     t.title = L"Присоединяйтесь к 1 млн пользователей Кумуло";
     t.subtitle = L"Все популярные облака доступны для работы на вашем компьютере";
     t.installCaption = L"Установить";
@@ -27,10 +29,10 @@ WindowTexts WindowTextsFor(bool russian) {
 
 const wchar_t* WindowTitle() { return L"Cumulo Installer"; }
 
-const wchar_t* MessageCaption(bool russian) { return russian ? L"Кумуло:" : L"Cumulo:"; }
+const wchar_t* MessageCaption(Language language) { return language == Language::Russian ? L"Кумуло:" : L"Cumulo:"; }
 
-const wchar_t* OtherUserQuestion(bool russian) {
-  return russian ? L"Удостоверьтесь, пожалуйста, что Установщик запущен от текущего "
+const wchar_t* OtherUserQuestion(Language language) {
+  return language == Language::Russian ? L"Удостоверьтесь, пожалуйста, что Установщик запущен от текущего "
                    L"пользователя.\r\nОбратите внимание, Кумуло: работает только у того "
                    L"пользователя, от которого была выполнена установка.\r\nПродолжать "
                    L"установку?"
@@ -38,3 +40,5 @@ const wchar_t* OtherUserQuestion(bool russian) {
                    L"user.\r\nBeware that Cumulo: only works for the user who installed "
                    L"it.\r\nContinue the installation?";
 }
+
+}  // namespace cumulo

@@ -2,6 +2,10 @@
 // The installer window's texts in English and Russian.
 #include <string>
 
+#include "ui/ui_language.h"
+
+namespace cumulo {
+
 struct WindowTexts {
   std::wstring title;
   std::wstring subtitle;
@@ -12,11 +16,13 @@ struct WindowTexts {
   std::wstring linkAddress;
 };
 
-WindowTexts WindowTextsFor(bool russian);
+WindowTexts WindowTextsFor(Language language);
 
 // The main window's title, the same in both languages.
 const wchar_t* WindowTitle();
 // The caption of every message box and of the error dialog.
-const wchar_t* MessageCaption(bool russian);
+const wchar_t* MessageCaption(Language language);
 // The question asked when the installer does not run as the desktop's user.
-const wchar_t* OtherUserQuestion(bool russian);
+const wchar_t* OtherUserQuestion(Language language);
+
+}  // namespace cumulo

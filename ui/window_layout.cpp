@@ -3,6 +3,8 @@
 #include "install/install_outcome.h"
 #include "res/resource.h"
 
+namespace cumulo {
+
 namespace {
 constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return r | (g << 8) | (b << 16); }
 
@@ -38,14 +40,14 @@ int DisplayScaleFromDpi(int dpi) {
 
 int BackgroundArtId(int scale) { return scale == 1 ? IDB_BACKGROUND_1X : IDB_BACKGROUND_2X; }
 
-int LogoArtId(int scale, bool russian) {
-  if (russian) return scale == 1 ? IDB_LOGO_RU_1X : IDB_LOGO_RU_2X;
+int LogoArtId(int scale, Language language) {
+  if (language == Language::Russian) return scale == 1 ? IDB_LOGO_RU_1X : IDB_LOGO_RU_2X;
   return scale == 1 ? IDB_LOGO_EN_1X : IDB_LOGO_EN_2X;
 }
 
-std::optional<Visibility> VisibilityFor(int32_t outcome) {
-  if (outcome != Idle && outcome != Running) return std::nullopt;
-  const bool idle = outcome == Idle;
+std::optional<Visibility> VisibilityFor(InstallOutcome outcome) {
+  if (outcome != InstallOutcome::Idle && outcome != InstallOutcome::Running) return std::nullopt;
+  const bool idle = outcome == InstallOutcome::Idle;
   Visibility v{};
   v[static_cast<int>(Control::CloseButton)] = true;
   v[static_cast<int>(Control::Title)] = true;
@@ -57,3 +59,5 @@ std::optional<Visibility> VisibilityFor(int32_t outcome) {
   v[static_cast<int>(Control::TermsLink)] = idle;
   return v;
 }
+
+}  // namespace cumulo

@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <optional>
 
+#include "install/install_outcome.h"
+#include "ui/ui_language.h"
+
+namespace cumulo {
+
 // The window's controls in placement order: each placed control goes to the top of the
 // z-order, so later ones lie above earlier ones (the terms link above the agreement text).
 enum class Control : int {
@@ -45,8 +50,10 @@ int DisplayScaleFromDpi(int dpi);
 
 // PNG resources for a scale and language.
 int BackgroundArtId(int scale);
-int LogoArtId(int scale, bool russian);
+int LogoArtId(int scale, Language language);
 
 using Visibility = std::array<bool, kControlCount>;  // indexed by Control
-// Idle and Running have a visibility; any other outcome leaves it as it is.
-std::optional<Visibility> VisibilityFor(int32_t outcome);
+// InstallOutcome::Idle and InstallOutcome::Running have a visibility; any other outcome leaves it as it is.
+std::optional<Visibility> VisibilityFor(InstallOutcome outcome);
+
+}  // namespace cumulo

@@ -5,6 +5,8 @@
 #include "install/install_outcome.h"
 #include "res/resource.h"
 
+namespace cumulo {
+
 namespace {
 
 TEST(DisplayScale, FromDensity) {
@@ -32,15 +34,15 @@ TEST(Layout, PlacementIsScaledAndInMemberOrder) {
 TEST(Layout, ArtByScaleAndLanguage) {
   EXPECT_EQ(BackgroundArtId(1), IDB_BACKGROUND_1X);
   EXPECT_EQ(BackgroundArtId(2), IDB_BACKGROUND_2X);
-  EXPECT_EQ(LogoArtId(1, true), IDB_LOGO_RU_1X);
-  EXPECT_EQ(LogoArtId(2, true), IDB_LOGO_RU_2X);
-  EXPECT_EQ(LogoArtId(1, false), IDB_LOGO_EN_1X);
-  EXPECT_EQ(LogoArtId(2, false), IDB_LOGO_EN_2X);
+  EXPECT_EQ(LogoArtId(1, Language::Russian), IDB_LOGO_RU_1X);
+  EXPECT_EQ(LogoArtId(2, Language::Russian), IDB_LOGO_RU_2X);
+  EXPECT_EQ(LogoArtId(1, Language::English), IDB_LOGO_EN_1X);
+  EXPECT_EQ(LogoArtId(2, Language::English), IDB_LOGO_EN_2X);
 }
 
 TEST(Layout, VisibilityByOutcome) {
-  const auto idle = VisibilityFor(Idle);
-  const auto running = VisibilityFor(Running);
+  const auto idle = VisibilityFor(InstallOutcome::Idle);
+  const auto running = VisibilityFor(InstallOutcome::Running);
   ASSERT_TRUE(idle && running);
   const bool expectIdle[] = {true, true, true, true, false, false, true, true};
   const bool expectRunning[] = {true, true, true, false, true, true, false, false};
@@ -49,8 +51,10 @@ TEST(Layout, VisibilityByOutcome) {
     EXPECT_EQ((*running)[i], expectRunning[i]) << i;
   }
   for (int32_t other : {2, 3, 7, 8, -1, 99}) {
-    EXPECT_FALSE(VisibilityFor(other)) << other;
+    EXPECT_FALSE(VisibilityFor(static_cast<InstallOutcome>(other))) << other;
   }
 }
 
 }  // namespace
+
+}  // namespace cumulo

@@ -2,16 +2,18 @@
 
 #include <utility>
 
-#include "app/install_log.h"
+#include "base/journal.h"
 #include "ui/failure_texts.h"
 #include "ui/progress_percent.h"
 #include "ui/ui_texts.h"
 
-WindowModel::WindowModel(WindowView& view, std::shared_ptr<InstallShared> shared, bool russian)
-    : view_(view), shared_(std::move(shared)), russian_(russian) {}
+namespace cumulo {
+
+WindowModel::WindowModel(WindowView& view, std::shared_ptr<InstallShared> shared, Language language)
+    : view_(view), shared_(std::move(shared)), language_(language) {}
 
 void WindowModel::OnOpened(const SystemFacts& facts) {
-  shared_->installOutcome.store(Idle);
+  shared_->installOutcome.store(InstallOutcome::Idle);
   ApplyStateVisibility();
   shared_->progressPercent.store(0);
   ShowPercent();
@@ -19,38 +21,38 @@ void WindowModel::OnOpened(const SystemFacts& facts) {
 
   // The first failing check wins; the notice follows on its timer.
   if (!facts.supportedArchitecture) {
-    view_.Log(L"Non-compatible CPU architecture.", Error);
+    view_.Log(L"Non-compatible CPU architecture.", LogLevel::Error);
     view_.SendMetric(L"unsupported_arch", 1);
     view_.DisableInstallButton();
-    view_.SetTimer(CpuNoticeTimer, kCpuNoticeDelayMs);
+    view_.StartTimer(WindowTimer::CpuNoticeTimer, kCpuNoticeDelayMs);
   } else if (!facts.windows7OrLater) {
-    view_.Log(L"Windows 7 is a minimal version supported.", Error);
+    view_.Log(L"Windows 7 is a minimal version supported.", LogLevel::Error);
     view_.SendMetric(L"need_win_7", 1);
     view_.DisableInstallButton();
-    view_.SetTimer(VersionNoticeTimer, kVersionNoticeDelayMs);
+    view_.StartTimer(WindowTimer::VersionNoticeTimer, kVersionNoticeDelayMs);
   } else if (!facts.windows7Sp1OrLater) {
-    view_.Log(L"Windows 7 SP 1 required.", Error);
+    view_.Log(L"Windows 7 SP 1 required.", LogLevel::Error);
     view_.SendMetric(L"need_sp1", 1);
     view_.DisableInstallButton();
-    view_.SetTimer(ServicePackNoticeTimer, kVersionNoticeDelayMs);
+    view_.StartTimer(WindowTimer::ServicePackNoticeTimer, kVersionNoticeDelayMs);
   } else {
-    view_.SetTimer(IdleTimer, kIdlePeriodMs);
+    view_.StartTimer(WindowTimer::IdleTimer, kIdlePeriodMs);
   }
 }
 
-void WindowModel::OnTimer(int id) {
+void WindowModel::OnTimer(WindowTimer id) {
   switch (id) {
-    case PollTimer:
+    case WindowTimer::PollTimer:
       PollOutcome();
       return;
-    case IdleTimer:
+    case WindowTimer::IdleTimer:
       if (!userActed_) view_.SendMetric(L"no_action", 1);
       userActed_ = true;
-      view_.KillTimer(IdleTimer);
+      view_.StopTimer(WindowTimer::IdleTimer);
       return;
-    case VersionNoticeTimer:
-    case ServicePackNoticeTimer:
-    case CpuNoticeTimer:
+    case WindowTimer::VersionNoticeTimer:
+    case WindowTimer::ServicePackNoticeTimer:
+    case WindowTimer::CpuNoticeTimer:
       ShowNoticeAndClose(id);
       return;
     default:
@@ -58,31 +60,31 @@ void WindowModel::OnTimer(int id) {
   }
 }
 
-void WindowModel::ShowNoticeAndClose(int timerId) {
-  view_.KillTimer(timerId);
-  const Notice notice = timerId == CpuNoticeTimer       ? Notice::Cpu
-                        : timerId == VersionNoticeTimer ? Notice::Version
+void WindowModel::ShowNoticeAndClose(WindowTimer timerId) {
+  view_.StopTimer(timerId);
+  const Notice notice = timerId == WindowTimer::CpuNoticeTimer       ? Notice::Cpu
+                        : timerId == WindowTimer::VersionNoticeTimer ? Notice::Version
                                                         : Notice::ServicePack;
-  view_.ShowNotice(NoticeText(notice, russian_), MessageCaption(russian_));
-  view_.EndDialog();
+  view_.ShowNotice(NoticeText(notice, language_), MessageCaption(language_));
+  view_.CloseWindow(WindowEnd::Refused);
 }
 
 void WindowModel::PollOutcome() {
-  const int32_t outcome = shared_->installOutcome.load();
-  if (outcome == Running) return;
-  view_.KillTimer(PollTimer);
-  const OutcomeReport report = OutcomeReportFor(outcome, russian_);
+  const InstallOutcome outcome = shared_->installOutcome.load();
+  if (outcome == InstallOutcome::Running) return;
+  view_.StopTimer(WindowTimer::PollTimer);
+  const OutcomeReport report = OutcomeReportFor(outcome, language_);
   if (report.closeWindow) {
-    view_.EndDialog();
+    view_.CloseWindow(WindowEnd::Installed);
     return;
   }
-  view_.Log(report.journalLine, Error);
+  view_.Log(report.journalLine, LogLevel::Error);
   ReportFailure(report.message);
 }
 
 void WindowModel::ReportFailure(const std::wstring& message) {
   view_.SendMetric(L"error", 1);
-  shared_->installOutcome.exchange(Idle);
+  shared_->installOutcome.exchange(InstallOutcome::Idle);
   ApplyStateVisibility();
   shared_->progressPercent.store(0);
   ShowPercent();
@@ -96,44 +98,40 @@ void WindowModel::ReportFailure(const std::wstring& message) {
     }
     return;
   }
-  view_.ShowWarning(message, MessageCaption(russian_));
+  view_.ShowWarning(message, MessageCaption(language_));
 }
 
 void WindowModel::OnCloseButton() {
   if (!userActed_) view_.SendMetric(L"closed", 1);
   userActed_ = true;
-  view_.KillTimer(IdleTimer);
-  view_.EndDialog();
+  view_.StopTimer(WindowTimer::IdleTimer);
+  view_.CloseWindow(WindowEnd::Closed);
 }
 
 void WindowModel::OnInstallButton() {
-  if (shared_->installOutcome.load() != Idle) return;
-  view_.Log(L"User started install procedure.", Info);
+  if (shared_->installOutcome.load() != InstallOutcome::Idle) return;
+  view_.Log(L"User started install procedure.", LogLevel::Info);
   if (!view_.IsSameUserAsExplorer()) {
-    view_.Log(L"Launched by another user than explorer.", Warning);
+    view_.Log(L"Launched by another user than explorer.", LogLevel::Warning);
     view_.SendMetric(L"not_the_same_user", 1);
-    if (!view_.AskYesNo(OtherUserQuestion(russian_), MessageCaption(russian_))) return;
+    if (!view_.AskYesNo(OtherUserQuestion(language_), MessageCaption(language_))) return;
   }
   if (!userActed_) view_.SendMetric(L"started", 1);
   userActed_ = true;
-  view_.KillTimer(IdleTimer);
+  view_.StopTimer(WindowTimer::IdleTimer);
   shared_->progressPercent.store(0);
   ShowPercent();
-  shared_->installOutcome.exchange(Running);
+  shared_->installOutcome.exchange(InstallOutcome::Running);
   ApplyStateVisibility();
-  view_.Log(L"Starting installation procedure...", Info);
+  view_.Log(L"Starting installation procedure...", LogLevel::Info);
   // A worker that cannot start has stored a failure outcome; the poll timer reports it.
   (void)view_.StartWorker();
-  view_.SetTimer(PollTimer, kPollPeriodMs);
+  view_.StartTimer(WindowTimer::PollTimer, kPollPeriodMs);
   view_.Repaint();
 }
 
 void WindowModel::OnDownloadProgress(uint32_t received, uint32_t total) {
   if (auto p = DownloadPercent(received, total)) SetPercent(*p);
-}
-
-void WindowModel::OnSetupProgress(uint32_t done, uint32_t total) {
-  if (auto p = SetupPercent(done, total)) SetPercent(*p);
 }
 
 void WindowModel::SetPercent(uint64_t computed) {
@@ -154,3 +152,5 @@ void WindowModel::ShowPercent() {
   view_.ShowProgress(percent, PercentLabel(percent));
   view_.Repaint();
 }
+
+}  // namespace cumulo

@@ -6,15 +6,11 @@
 #include <string>
 
 #include "install/install_shared.h"
+#include "ui/ui_language.h"
 #include "ui/window_view.h"
 
-enum WindowTimer : int {
-  PollTimer = 1,
-  IdleTimer = 2,
-  VersionNoticeTimer = 3,
-  ServicePackNoticeTimer = 4,
-  CpuNoticeTimer = 5,
-};
+namespace cumulo {
+
 constexpr uint32_t kPollPeriodMs = 500;
 constexpr uint32_t kIdlePeriodMs = 300000;
 constexpr uint32_t kVersionNoticeDelayMs = 1000;
@@ -28,15 +24,14 @@ struct SystemFacts {
 
 class WindowModel {
  public:
-  WindowModel(WindowView& view, std::shared_ptr<InstallShared> shared, bool russian);
+  WindowModel(WindowView& view, std::shared_ptr<InstallShared> shared, Language language);
 
   // The end of the window's opening: ready state, "first", then the system checks.
   void OnOpened(const SystemFacts& facts);
-  void OnTimer(int id);
+  void OnTimer(WindowTimer id);
   void OnCloseButton();
   void OnInstallButton();
   void OnDownloadProgress(uint32_t received, uint32_t total);
-  void OnSetupProgress(uint32_t done, uint32_t total);
 
   void ApplyStateVisibility();
   void ShowPercent();
@@ -45,12 +40,14 @@ class WindowModel {
   bool UserActed() const { return userActed_; }
 
  private:
-  void ShowNoticeAndClose(int timerId);
+  void ShowNoticeAndClose(WindowTimer timerId);
   void PollOutcome();
   void SetPercent(uint64_t computed);
 
   WindowView& view_;
   std::shared_ptr<InstallShared> shared_;
-  bool russian_;
+  Language language_;
   bool userActed_ = false;
 };
+
+}  // namespace cumulo

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/install_log.h"
+#include "base/journal.h"
 #include "ui/failure_texts.h"
 #include "ui/ui_texts.h"
+
+namespace cumulo {
 
 namespace {
 
@@ -24,13 +26,15 @@ class RecordingView : public WindowView {
   void SendMetric(const std::wstring& name, int32_t value) override {
     calls.push_back(L"metric " + name + L":" + std::to_wstring(value));
   }
-  void Log(const std::wstring& line, int level) override {
-    calls.push_back(std::wstring(L"log ") + L"IEW"[level] + L" " + line);
+  void Log(const std::wstring& line, LogLevel level) override {
+    calls.push_back(std::wstring(L"log ") + L"IEW"[static_cast<int>(level)] + L" " + line);
   }
-  void SetTimer(int id, uint32_t ms) override {
-    calls.push_back(L"set " + std::to_wstring(id) + L" " + std::to_wstring(ms));
+  void StartTimer(WindowTimer id, uint32_t ms) override {
+    calls.push_back(L"set " + std::to_wstring(static_cast<int>(id)) + L" " + std::to_wstring(ms));
   }
-  void KillTimer(int id) override { calls.push_back(L"kill " + std::to_wstring(id)); }
+  void StopTimer(WindowTimer id) override {
+    calls.push_back(L"kill " + std::to_wstring(static_cast<int>(id)));
+  }
   void DisableInstallButton() override { calls.push_back(L"disable"); }
   void ApplyVisibility(const Visibility& v) override {
     calls.push_back(v[static_cast<int>(Control::InstallButton)] ? L"show idle" : L"show running");
@@ -39,7 +43,11 @@ class RecordingView : public WindowView {
     calls.push_back(L"progress " + std::to_wstring(percent) + L" " + label);
   }
   void Repaint() override { calls.push_back(L"repaint"); }
-  void EndDialog() override { calls.push_back(L"end"); }
+  void CloseWindow(WindowEnd end) override {
+    calls.push_back(end == WindowEnd::Installed ? L"end installed"
+                    : end == WindowEnd::Closed  ? L"end closed"
+                                                : L"end refused");
+  }
   void ShowNotice(const std::wstring& text, const std::wstring& caption) override {
     calls.push_back(L"notice " + caption + L" " + text);
   }
@@ -79,7 +87,7 @@ class RecordingView : public WindowView {
 struct WindowModelTest : ::testing::Test {
   RecordingView view;
   std::shared_ptr<InstallShared> shared = std::make_shared<InstallShared>();
-  WindowModel model{view, shared, false};
+  WindowModel model{view, shared, Language::English};
 
   void Open() {
     model.OnOpened({});
@@ -93,10 +101,10 @@ struct WindowModelTest : ::testing::Test {
 using Calls = std::vector<std::wstring>;
 
 TEST_F(WindowModelTest, OpeningShowsTheReadyStateSendsFirstAndStartsTheIdleTimer) {
-  shared->installOutcome = SetupFailed;
+  shared->installOutcome = InstallOutcome::SetupFailed;
   shared->progressPercent = 40;
   model.OnOpened({});
-  EXPECT_EQ(shared->installOutcome.load(), Idle);
+  EXPECT_EQ(shared->installOutcome.load(), InstallOutcome::Idle);
   EXPECT_EQ(view.calls, (Calls{L"show idle", L"repaint", L"progress 0 0 %", L"repaint",
                                L"metric first:1", L"set 2 300000"}));
 }
@@ -117,7 +125,7 @@ TEST_F(WindowModelTest, SystemChecksTheFirstFailingOneWins) {
   };
   for (const auto& c : cases) {
     RecordingView v;
-    WindowModel m(v, std::make_shared<InstallShared>(), false);
+    WindowModel m(v, std::make_shared<InstallShared>(), Language::English);
     m.OnOpened(c.facts);
     const Calls tail(v.calls.end() - 4, v.calls.end());
     EXPECT_EQ(tail, c.tail);
@@ -127,20 +135,20 @@ TEST_F(WindowModelTest, SystemChecksTheFirstFailingOneWins) {
 
 TEST_F(WindowModelTest, NoticeTimersShowTheirNoticeWithoutIconAndClose) {
   struct Case {
-    int timer;
+    WindowTimer timer;
     Notice notice;
-    bool russian;
-  } cases[] = {{CpuNoticeTimer, Notice::Cpu, false},
-               {VersionNoticeTimer, Notice::Version, true},
-               {ServicePackNoticeTimer, Notice::ServicePack, false}};
+    Language language;
+  } cases[] = {{WindowTimer::CpuNoticeTimer, Notice::Cpu, Language::English},
+               {WindowTimer::VersionNoticeTimer, Notice::Version, Language::Russian},
+               {WindowTimer::ServicePackNoticeTimer, Notice::ServicePack, Language::English}};
   for (const auto& c : cases) {
     RecordingView v;
-    WindowModel m(v, std::make_shared<InstallShared>(), c.russian);
+    WindowModel m(v, std::make_shared<InstallShared>(), c.language);
     m.OnTimer(c.timer);
-    EXPECT_EQ(v.calls, (Calls{L"kill " + std::to_wstring(c.timer),
-                              std::wstring(L"notice ") + MessageCaption(c.russian) + L" " +
-                                  NoticeText(c.notice, c.russian),
-                              L"end"}));
+    EXPECT_EQ(v.calls, (Calls{L"kill " + std::to_wstring(static_cast<int>(c.timer)),
+                              std::wstring(L"notice ") + MessageCaption(c.language) + L" " +
+                                  NoticeText(c.notice, c.language),
+                              L"end refused"}));
     EXPECT_EQ(v.Only(L"metric").size(), 0u);  // no "error" for a notice
   }
 }
@@ -148,13 +156,13 @@ TEST_F(WindowModelTest, NoticeTimersShowTheirNoticeWithoutIconAndClose) {
 TEST_F(WindowModelTest, CloseBeforeAnyActionSendsClosed) {
   Open();
   model.OnCloseButton();
-  EXPECT_EQ(view.calls, (Calls{L"metric closed:1", L"kill 2", L"end"}));
+  EXPECT_EQ(view.calls, (Calls{L"metric closed:1", L"kill 2", L"end closed"}));
 }
 
 TEST_F(WindowModelTest, IdleTimerSendsNoActionOnceAndLaterActionsSendNothing) {
   Open();
-  model.OnTimer(IdleTimer);
-  model.OnTimer(IdleTimer);
+  model.OnTimer(WindowTimer::IdleTimer);
+  model.OnTimer(WindowTimer::IdleTimer);
   PressInstall();
   model.OnCloseButton();
   EXPECT_EQ(view.Only(L"metric"), (Calls{L"metric no_action:1"}));
@@ -166,7 +174,7 @@ TEST_F(WindowModelTest, CloseAfterInstallSendsNothing) {
   PressInstall();
   model.OnCloseButton();
   EXPECT_EQ(view.Only(L"metric"), (Calls{L"metric started:1"}));
-  EXPECT_EQ(view.calls.back(), L"end");
+  EXPECT_EQ(view.calls.back(), L"end closed");
 }
 
 TEST_F(WindowModelTest, InstallStartsTheWorkerInOrder) {
@@ -177,12 +185,12 @@ TEST_F(WindowModelTest, InstallStartsTheWorkerInOrder) {
                    L"progress 0 0 %", L"repaint", L"show running", L"repaint",
                    L"log I Starting installation procedure...", L"worker", L"set 1 500",
                    L"repaint"}));
-  EXPECT_EQ(shared->installOutcome.load(), Running);
+  EXPECT_EQ(shared->installOutcome.load(), InstallOutcome::Running);
 }
 
 TEST_F(WindowModelTest, InstallIsIgnoredUnlessIdle) {
   Open();
-  for (int32_t outcome : {Running, SetupFailed, Succeeded}) {
+  for (InstallOutcome outcome : {InstallOutcome::Running, InstallOutcome::SetupFailed, InstallOutcome::Succeeded}) {
     shared->installOutcome = outcome;
     PressInstall();
     EXPECT_TRUE(view.calls.empty());
@@ -201,7 +209,7 @@ TEST_F(WindowModelTest, OtherUserAnsweredNoChangesNothingAndAsksAgain) {
                    L"log I User started install procedure.",
                    L"log W Launched by another user than explorer.",
                    L"metric not_the_same_user:1", L"ask Cumulo:"}));
-  EXPECT_EQ(shared->installOutcome.load(), Idle);
+  EXPECT_EQ(shared->installOutcome.load(), InstallOutcome::Idle);
   EXPECT_FALSE(model.UserActed());
 }
 
@@ -218,35 +226,35 @@ TEST_F(WindowModelTest, AWorkerThatCannotStartIsReportedByThePollTimer) {
   Open();
   view.workerStarts = false;
   PressInstall();
-  shared->installOutcome = DownloadFailed;  // what the start function stores
-  model.OnTimer(PollTimer);
+  shared->installOutcome = InstallOutcome::DownloadFailed;  // what the start function stores
+  model.OnTimer(WindowTimer::PollTimer);
   EXPECT_EQ(view.Count(L"log E Unknown error occuried."), 1u);
-  EXPECT_EQ(shared->installOutcome.load(), Idle);
+  EXPECT_EQ(shared->installOutcome.load(), InstallOutcome::Idle);
 }
 
 TEST_F(WindowModelTest, PollTimerWaitsWhileRunningAndClosesOnSuccess) {
   Open();
   PressInstall();
   view.Clear();
-  model.OnTimer(PollTimer);
+  model.OnTimer(WindowTimer::PollTimer);
   EXPECT_TRUE(view.calls.empty());
-  shared->installOutcome = Succeeded;
-  model.OnTimer(PollTimer);
-  EXPECT_EQ(view.calls, (Calls{L"kill 1", L"end"}));
+  shared->installOutcome = InstallOutcome::Succeeded;
+  model.OnTimer(WindowTimer::PollTimer);
+  EXPECT_EQ(view.calls, (Calls{L"kill 1", L"end installed"}));
 }
 
 TEST_F(WindowModelTest, FailureIsReportedInOrderAndASecondRunSendsNoStarted) {
   Open();
   PressInstall();
   shared->progressPercent = 37;
-  shared->installOutcome = NoDiskSpace;
+  shared->installOutcome = InstallOutcome::NoDiskSpace;
   view.Clear();
-  model.OnTimer(PollTimer);
-  const OutcomeReport r = OutcomeReportFor(NoDiskSpace, false);
+  model.OnTimer(WindowTimer::PollTimer);
+  const OutcomeReport r = OutcomeReportFor(InstallOutcome::NoDiskSpace, Language::English);
   EXPECT_EQ(view.calls, (Calls{L"kill 1", L"log E Not enough disk space.", L"metric error:1",
                                L"show idle", L"repaint", L"progress 0 0 %", L"repaint",
                                L"warning Cumulo: " + r.message}));
-  EXPECT_EQ(shared->installOutcome.load(), Idle);
+  EXPECT_EQ(shared->installOutcome.load(), InstallOutcome::Idle);
   view.Clear();
   PressInstall();
   EXPECT_EQ(view.Only(L"metric"), Calls{});
@@ -257,14 +265,14 @@ TEST_F(WindowModelTest, FailedSetupOffersTheLogInsteadOfTheMessage) {
   for (bool journal : {true, false}) {
     RecordingView v;
     auto s = std::make_shared<InstallShared>();
-    WindowModel m(v, s, true);
+    WindowModel m(v, s, Language::Russian);
     m.OnOpened({});
     m.OnInstallButton();
     s->failedSetupLogPath = L"C:\\t\\Cumulo-x.log";
-    s->installOutcome = SetupFailed;
+    s->installOutcome = InstallOutcome::SetupFailed;
     v.chooseJournal = journal;
     v.Clear();
-    m.OnTimer(PollTimer);
+    m.OnTimer(WindowTimer::PollTimer);
     EXPECT_EQ(v.Only(L"log"), Calls{L"log E Offline Cumulo Installer failed."});
     EXPECT_EQ(v.Only(L"warning").size(), 0u);
     EXPECT_EQ(v.calls.back(), (journal ? L"open " : L"delete ") + s->failedSetupLogPath);
@@ -299,22 +307,12 @@ TEST_F(WindowModelTest, DownloadProgressMapsOntoTheFirstHalf) {
   EXPECT_EQ(view.calls, (Calls{L"progress 60 60 %", L"repaint"}));
 }
 
-TEST_F(WindowModelTest, SetupProgressMapsOntoTheSecondHalf) {
-  Open();
-  model.OnSetupProgress(1, 3);
-  EXPECT_EQ(shared->progressPercent.load(), 66);
-  model.OnSetupProgress(0, 10);
-  EXPECT_EQ(shared->progressPercent.load(), 50);
-  model.OnSetupProgress(10, 10);
-  EXPECT_EQ(shared->progressPercent.load(), 100);
-  model.OnSetupProgress(0xFFFFFFFFu, 1);
-  EXPECT_EQ(shared->progressPercent.load(), 100);
-}
-
 TEST_F(WindowModelTest, OtherOutcomesLeaveTheVisibilityAlone) {
-  shared->installOutcome = DownloadFailed;
+  shared->installOutcome = InstallOutcome::DownloadFailed;
   model.ApplyStateVisibility();
   EXPECT_EQ(view.calls, Calls{L"repaint"});
 }
 
 }  // namespace
+
+}  // namespace cumulo

@@ -2,6 +2,8 @@
 
 #include "win/subclassed_control.h"
 
+namespace cumulo {
+
 Dialog::Dialog(int templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
 
 Dialog::~Dialog() = default;
@@ -103,3 +105,5 @@ void Dialog::CenterWindow() {
   if (y < work.top) y = work.top;
   SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+}  // namespace cumulo

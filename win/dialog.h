@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+namespace cumulo {
+
 class SubclassedControl;
 
 class Dialog {
@@ -44,3 +46,5 @@ class Dialog {
   HWND hwnd_ = nullptr;
   std::vector<SubclassedControl*> bound_;
 };
+
+}  // namespace cumulo

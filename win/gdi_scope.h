@@ -5,6 +5,8 @@
 
 #include "win/unique_handle.h"
 
+namespace cumulo {
+
 class ScopedSelectObject {
  public:
   ScopedSelectObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
@@ -58,3 +60,5 @@ class ScopedSolidFill {
   ScopedSelectObject selectBrush_;
   ScopedSelectObject selectPen_;
 };
+
+}  // namespace cumulo

@@ -8,6 +8,8 @@
 #include <utility>
 #include <gdiplus.h>
 
+namespace cumulo {
+
 namespace {
 
 // GDI+ is started once for the process, on first use, and left running.
@@ -102,3 +104,5 @@ void PngImage::Release() {
   bitmap_.Reset();
   width_ = height_ = 0;
 }
+
+}  // namespace cumulo

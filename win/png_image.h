@@ -7,6 +7,8 @@
 
 #include "win/unique_handle.h"
 
+namespace cumulo {
+
 class PngImage {
  public:
   // From a resource of type "PNG".
@@ -24,3 +26,5 @@ class PngImage {
   int width_ = 0;
   int height_ = 0;
 };
+
+}  // namespace cumulo

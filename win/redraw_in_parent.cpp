@@ -1,5 +1,7 @@
 #include "win/redraw_in_parent.h"
 
+namespace cumulo {
+
 void RedrawInParent(HWND control) {
   HWND parent = GetParent(control);
   RECT rect;
@@ -10,3 +12,5 @@ void RedrawInParent(HWND control) {
   rect = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
   InvalidateRect(parent, &rect, TRUE);
 }
+
+}  // namespace cumulo

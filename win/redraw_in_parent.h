@@ -3,5 +3,9 @@
 // repaint the parent beneath it.
 #include <windows.h>
 
+namespace cumulo {
+
 // Invalidates the control's rectangle in its parent, with background erase.
 void RedrawInParent(HWND control);
+
+}  // namespace cumulo

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+namespace cumulo {
+
 namespace {
 constexpr UINT_PTR kSubclassId = 1;
 }  // namespace
@@ -44,3 +46,5 @@ LRESULT CALLBACK SubclassedControl::SubclassProc(HWND window, UINT message, WPAR
   if (auto handled = control->OnMessage(message, wParam, lParam)) return *handled;
   return DefSubclassProc(window, message, wParam, lParam);
 }
+
+}  // namespace cumulo

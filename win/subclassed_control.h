@@ -5,6 +5,8 @@
 
 #include <optional>
 
+namespace cumulo {
+
 class SubclassedControl {
  public:
   SubclassedControl() = default;
@@ -34,3 +36,5 @@ class SubclassedControl {
 
   HWND hwnd_ = nullptr;
 };
+
+}  // namespace cumulo

@@ -5,6 +5,8 @@
 
 #include <utility>
 
+namespace cumulo {
+
 template <typename Traits>
 class UniqueHandle {
  public:
@@ -82,3 +84,5 @@ using ScopedRegKey = UniqueHandle<RegKeyTraits>;
 using ScopedGdiObject = UniqueHandle<GdiObjectTraits>;
 using ScopedLocal = UniqueHandle<LocalMemTraits>;
 using ScopedModule = UniqueHandle<ModuleTraits>;
+
+}  // namespace cumulo

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+namespace cumulo {
+
 DWORD OpenInternetSession(const std::wstring& agent, ScopedInternetSession& session) {
   HINTERNET h = InternetOpenW(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   if (h == nullptr) return GetLastError();
@@ -54,3 +56,5 @@ bool QueryHttpRawHeaders(HINTERNET request, std::wstring& block) {
   block.assign(buffer.data(), bytes / sizeof(wchar_t));
   return true;
 }
+
+}  // namespace cumulo

@@ -8,6 +8,8 @@
 
 #include "win/unique_handle.h"
 
+namespace cumulo {
+
 struct InternetHandleTraits {
   using Handle = HINTERNET;
   static Handle None() { return nullptr; }
@@ -40,3 +42,5 @@ struct CrackedUrl {
 
 // The raw response header block, lines separated by CR LF.
 [[nodiscard]] bool QueryHttpRawHeaders(HINTERNET request, std::wstring& block);
+
+}  // namespace cumulo

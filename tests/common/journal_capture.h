@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "app/install_log.h"
-#include "app/wide_text.h"
+#include "base/journal.h"
+#include "base/wide_text.h"
+
+namespace cumulo {
 
 inline std::string JournalFileName() {
 #ifdef _WIN32
@@ -83,3 +85,5 @@ class JournalCapture {
 
   size_t start_;
 };
+
+}  // namespace cumulo

@@ -11,6 +11,8 @@
 
 #include "net/metric_sender.h"
 
+namespace cumulo {
+
 struct RecordedMetric {
   std::wstring url;
   std::wstring headers;
@@ -83,3 +85,5 @@ inline std::vector<std::wstring> DrainEvents(std::shared_ptr<MetricSender>& send
   sender.reset();
   return recorder.DeliveredEvents();
 }
+
+}  // namespace cumulo

@@ -28,6 +28,11 @@ IMPORT = "/usr/bin/import"
 CONVERT = "/usr/bin/convert"
 WINDOW_TITLE = "Cumulo Installer"
 PRODUCT_KEY = r"HKCU\Software\Aldervane\Aldervane_Cumulo"
+# The installer's exit codes.
+EXIT_INSTALLED = 0
+EXIT_CLOSED = 1
+EXIT_ALREADY_RUNNING = 2
+EXIT_SYSTEM_REFUSED = 3
 
 
 def build_dir():

@@ -72,7 +72,7 @@ class InstallFailureTest(il.RoadTestCase):
         self.assert_ready_again(run, "setup-failed-after-ok")
 
         il.press_install(window)
-        self.assertEqual(il.wait_for_exit(run, 60), 0, "the second installation did not end")
+        self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_INSTALLED, "the second installation did not end")
         self.assertEqual(e2e.stat_event_names(),
                          ["first", "started", "error_exit_setup", "error_exit_setup",
                           "failed_on_second_try", "error", "found_valid_tok", "setup_run"])

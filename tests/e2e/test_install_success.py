@@ -37,7 +37,7 @@ class InstallSuccessTest(il.RoadTestCase):
         run, road = self.install("success", setup_delay_ms=1500)
         self.assertTrue(e2e.wait_until(lambda: road.setup_commands(), 30))
         il.shot("success-installing")
-        self.assertEqual(il.wait_for_exit(run, 60), 0, "the window did not close")
+        self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_INSTALLED, "the window did not close")
 
         # The package was fetched once and run silently with a quoted log path.
         self.assertEqual([r["path"] for r in il.dist_requests()], [il.PACKAGE_PATH])
@@ -78,7 +78,7 @@ class InstallSuccessTest(il.RoadTestCase):
 
     def test_setup_fails_once_then_succeeds(self):
         run, road = self.install("retry", exit_codes="5,0")
-        self.assertEqual(il.wait_for_exit(run, 60), 0)
+        self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_INSTALLED)
         params = road.setup_parameters()
         self.assertEqual(len(params), 2)
         self.assertTrue(params[0].startswith(il.SILENT + " /LOG="), params[0])
@@ -94,7 +94,7 @@ class InstallSuccessTest(il.RoadTestCase):
 
     def test_client_that_never_appears_still_counts_as_success(self):
         run, road = self.install("never", client_mode="never_appear")
-        self.assertEqual(il.wait_for_exit(run, 60), 0)
+        self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_INSTALLED)
         names = e2e.stat_event_names()
         self.assertEqual(names, ["first", "started", "found_valid_tok", "err_cumulo_not_run",
                                  "err_cumulo_crashed", "setup_run"])
@@ -106,7 +106,7 @@ class InstallSuccessTest(il.RoadTestCase):
         self.assertIsNotNone(e2e.wait_until(lambda: e2e.find_windows(il.CLIENT_TITLE), 30))
         run, window = self.open_road(road)
         il.press_install(window)
-        self.assertEqual(il.wait_for_exit(run, 60), 0)
+        self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_INSTALLED)
         self.assertEqual(old_client.wait(10), 0)
         self.assertIn("close", road.lines("client_events.txt"))
         self.assertIn("Cumulo application is already running, trying to close...",

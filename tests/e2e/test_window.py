@@ -37,7 +37,7 @@ class WindowTest(unittest.TestCase):
 
     def close_by_button(self, run, window, scale):
         e2e.click(window, 1048 * scale, 32 * scale)
-        self.assertEqual(run.wait(30), 0)
+        self.assertEqual(run.wait(30), e2e.EXIT_CLOSED)
 
     def check_install_fill(self, shot, origin, s):
         x, y = origin[0] + 80 * s, origin[1] + 429 * s
@@ -95,7 +95,7 @@ class WindowTest(unittest.TestCase):
     def test_second_instance_exits_at_once(self):
         first, window = self.open_window()
         second = self.start()
-        self.assertEqual(second.wait(30), 0)
+        self.assertEqual(second.wait(30), e2e.EXIT_ALREADY_RUNNING)
         self.assertEqual(second.journal(), [("E", "Failed to acquire GUI installation lock.")])
         self.assertTrue(first.running())
         self.close_by_button(first, window, 1)
@@ -115,7 +115,7 @@ class WindowTest(unittest.TestCase):
                 e2e.click(box, 8, 8)
                 e2e.key("Return")
                 e2e.wait_until(lambda: box not in e2e.find_windows("Cumulo:"), 3)
-            self.assertEqual(run.wait(30), 0)
+            self.assertEqual(run.wait(30), e2e.EXIT_SYSTEM_REFUSED)
         self.assertEqual(e2e.stat_event_names(), ["first", "need_win_7"])
         self.assertIn(("E", "Windows 7 is a minimal version supported."), run.journal())
 

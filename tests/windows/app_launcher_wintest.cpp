@@ -9,6 +9,8 @@
 #include "install/app_launcher.h"
 #include "install_wintest_support.h"
 
+namespace cumulo {
+
 using namespace installtest;
 
 namespace {
@@ -47,7 +49,7 @@ class AppLauncherTest : public ::testing::Test {
     {
       const auto platform = MakeSystemLauncherPlatform();
       AppLauncher launcher(sender, *platform,
-                           [&result](const std::wstring& m, int) { result.lines.push_back(m); });
+                           [&result](const std::wstring& m, LogLevel) { result.lines.push_back(m); });
       launcher.LaunchClient(handoff);
     }
     result.tookMs = GetTickCount64() - start;
@@ -184,3 +186,5 @@ TEST_F(AppLauncherTest, ClientThatNeverAppears) {
   EXPECT_GE(run.tookMs, 4500u);
   EXPECT_LT(run.tookMs, 15000u);
 }
+
+}  // namespace cumulo

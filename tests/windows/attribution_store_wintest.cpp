@@ -9,6 +9,8 @@
 #include "app/attribution_store.h"
 #include "common/recording_transport.h"
 
+namespace cumulo {
+
 namespace {
 
 const wchar_t kParentPath[] = L"Software\\Aldervane";
@@ -247,3 +249,5 @@ TEST_F(AttributionStoreBlockedTest, OpenFailuresAreReported) {
 }
 
 }  // namespace
+
+}  // namespace cumulo

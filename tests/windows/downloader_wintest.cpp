@@ -12,6 +12,8 @@
 #include "net/downloader.h"
 #include "win/unique_handle.h"
 
+namespace cumulo {
+
 namespace {
 std::wstring TempFolder() {
   wchar_t buffer[MAX_PATH + 1] = {};
@@ -252,3 +254,5 @@ TEST_F(DownloaderWinTest, AFullDiskStopsAfterOneAttempt) {
   EXPECT_EQ(journal.Count("Downloader file error: 112"), 1u);
   EXPECT_EQ(Events(), std::vector<std::wstring>{L"err_setup_no_space:1"});
 }
+
+}  // namespace cumulo

@@ -8,6 +8,8 @@
 #include "build_config.h"
 #include "win/wininet_handle.h"
 
+namespace cumulo {
+
 namespace fixture {
 namespace {
 std::wstring FromEnv(const char* name, const wchar_t* fallback) {
@@ -117,3 +119,5 @@ size_t CountPath(const std::vector<Request>& requests, const std::string& path) 
 }
 
 }  // namespace fixture
+
+}  // namespace cumulo

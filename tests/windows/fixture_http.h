@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace cumulo {
+
 namespace fixture {
 
 // host[:port] of each role: the session's environment, else the build's setting.
@@ -24,3 +26,5 @@ std::vector<Request> Requests(const std::wstring& host);
 size_t CountPath(const std::vector<Request>& requests, const std::string& path);
 
 }  // namespace fixture
+
+}  // namespace cumulo

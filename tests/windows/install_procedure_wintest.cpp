@@ -1,9 +1,10 @@
 // The whole install worker under wine: the real downloader against the distribution
 // fixture (which serves the setup stand-in), the shell start of the package, the client
-// start from the registry, the progress messages and the clean-up of temporary files.
+// start from the registry, the progress reports and the clean-up of temporary files.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,26 +13,23 @@
 #include "install/install_procedure.h"
 #include "install_wintest_support.h"
 
+namespace cumulo {
+
 using namespace installtest;
 
 namespace {
 
-struct Progress {
-  int messages = 0;
-  WPARAM lastDone = 0;
-  LPARAM lastTotal = 0;
-};
-
-LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kWmDownloadProgress) {
-    auto* progress = reinterpret_cast<Progress*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    ++progress->messages;
-    progress->lastDone = wParam;
-    progress->lastTotal = lParam;
-    return 0;
+// Records the worker's reports; read only after the worker has finished.
+struct Progress : InstallProgress {
+  std::atomic<int> messages{0};
+  std::atomic<uint32_t> lastDone{0};
+  std::atomic<uint32_t> lastTotal{0};
+  void DownloadProgress(uint32_t received, uint32_t total) override {
+    ++messages;
+    lastDone = received;
+    lastTotal = total;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
+};
 
 class InstallProcedureTest : public ::testing::Test {
  protected:
@@ -46,7 +44,7 @@ class InstallProcedureTest : public ::testing::Test {
     sender_ = recorder_.MakeSender(L"WCwintest01");
     shared_->metricSender = sender_;
     shared_->handoff = {"user@example.com", "tok-123"};
-    shared_->installOutcome = Running;
+    shared_->installOutcome = InstallOutcome::Running;
   }
   void TearDown() override {
     SetEnvironmentVariableW(L"CUMULO_SETUP_DELAY_MS", nullptr);
@@ -54,27 +52,10 @@ class InstallProcedureTest : public ::testing::Test {
     DeleteProductKey();
   }
 
-  // Runs one installation with a window of this thread receiving the progress messages.
-  int32_t RunWithWindow(Progress& progress) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ProgressWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"InstallProcedureTestWindow";
-    RegisterClassW(&wc);
-    HWND window = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                wc.hInstance, nullptr);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&progress));
-    shared_->window = reinterpret_cast<uintptr_t>(window);
+  // Runs one installation with `progress` receiving the worker's reports.
+  InstallOutcome RunWithProgress(const std::shared_ptr<Progress>& progress) {
+    shared_->progress = progress;
     EXPECT_TRUE(StartInstallProcedure(shared_));
-    const ULONGLONG end = GetTickCount64() + 120000;
-    while (shared_->installOutcome.load() == Running && GetTickCount64() < end) {
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-      Sleep(20);
-    }
-    // The window goes first, as the installer's does; the worker finishes on its own.
-    shared_->window = 0;
-    DestroyWindow(window);
     WaitForInstallWorkers();
     return shared_->installOutcome.load();
   }
@@ -111,8 +92,8 @@ bool Exists(const std::wstring& path) {
 }  // namespace
 
 TEST_F(InstallProcedureTest, SuccessRoad) {
-  Progress progress;
-  EXPECT_EQ(RunWithWindow(progress), Succeeded);
+  auto progress = std::make_shared<Progress>();
+  EXPECT_EQ(RunWithProgress(progress), InstallOutcome::Succeeded);
   EXPECT_EQ(Events(), (std::vector<std::wstring>{L"found_valid_tok:1", L"setup_run:1"}));
 
   const std::wstring log = LogPathGiven();
@@ -124,9 +105,9 @@ TEST_F(InstallProcedureTest, SuccessRoad) {
 
   // The whole package arrived with progress reports against its announced size.
   const std::string package = wintest::ReadFileBytes(SetupStandIn());
-  EXPECT_GE(progress.messages, 1);
-  EXPECT_EQ(progress.lastDone, package.size());
-  EXPECT_EQ(static_cast<size_t>(progress.lastTotal), package.size());
+  EXPECT_GE(progress->messages.load(), 1);
+  EXPECT_EQ(progress->lastDone.load(), package.size());
+  EXPECT_EQ(static_cast<size_t>(progress->lastTotal.load()), package.size());
 
   const auto line = records_.Lines(L"client_cmdline.txt");
   ASSERT_EQ(line.size(), 1u);
@@ -136,8 +117,8 @@ TEST_F(InstallProcedureTest, SuccessRoad) {
 
 TEST_F(InstallProcedureTest, FailedSetupKeepsItsLogForTheWindow) {
   SetEnvironmentVariableW(L"CUMULO_SETUP_EXIT_CODES", L"3,4");
-  Progress progress;
-  EXPECT_EQ(RunWithWindow(progress), SetupFailed);
+  auto progress = std::make_shared<Progress>();
+  EXPECT_EQ(RunWithProgress(progress), InstallOutcome::SetupFailed);
   EXPECT_EQ(Events(), (std::vector<std::wstring>{L"error_exit_setup:3", L"error_exit_setup:4",
                                                  L"failed_on_second_try:1"}));
   const std::wstring log = shared_->failedSetupLogPath;
@@ -150,7 +131,6 @@ TEST_F(InstallProcedureTest, FailedSetupKeepsItsLogForTheWindow) {
 
 TEST_F(InstallProcedureTest, WorkerFinishesAfterTheWindowIsGone) {
   SetEnvironmentVariableW(L"CUMULO_SETUP_DELAY_MS", L"1500");
-  shared_->window = 0;
   EXPECT_TRUE(StartInstallProcedure(shared_));
   std::weak_ptr<InstallShared> watch = shared_;
   shared_.reset();  // the window's reference is gone
@@ -160,3 +140,5 @@ TEST_F(InstallProcedureTest, WorkerFinishesAfterTheWindowIsGone) {
   EXPECT_EQ(DrainEvents(sender_, recorder_),
             (std::vector<std::wstring>{L"found_valid_tok:1", L"setup_run:1"}));
 }
+
+}  // namespace cumulo

@@ -10,6 +10,8 @@
 #include "install/process_probe.h"
 #include "win_test_util.h"
 
+namespace cumulo {
+
 namespace installtest {
 
 constexpr wchar_t kProductKey[] = L"Software\\Aldervane\\Aldervane_Cumulo";
@@ -122,3 +124,5 @@ inline HANDLE StartClient(const std::wstring& mode, std::wstring path = L"") {
 }
 
 }  // namespace installtest
+
+}  // namespace cumulo

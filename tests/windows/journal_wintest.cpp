@@ -6,6 +6,8 @@
 #include "base/journal.h"
 #include "win_test_util.h"
 
+namespace cumulo {
+
 namespace {
 
 const std::wstring kChannel = L"Download";
@@ -18,8 +20,8 @@ TEST(InstallLogOnWindows, CyrillicPathGetsBomAndUtf8Lines) {
   {
     InstallLog log(path, &kChannel, SystemLogClock());
     ASSERT_TRUE(log.IsOpen());
-    log.Write(L"Using Russian UI language.", Info);
-    log.Write(L"Кумуло", Error);
+    log.Write(L"Using Russian UI language.", LogLevel::Info);
+    log.Write(L"Кумуло", LogLevel::Error);
   }
   const std::string bytes = wintest::ReadFileBytes(path);
   ASSERT_GE(bytes.size(), 3u);
@@ -39,7 +41,7 @@ TEST(InstallLogOnWindows, MissingFolderIsAClosedJournal) {
   const std::wstring path = wintest::MakeTempFolder(L"log-") + L"no\\such\\folder\\install.log";
   InstallLog log(path, &kChannel, SystemLogClock());
   EXPECT_FALSE(log.IsOpen());
-  log.Write(L"dropped", Info);
+  log.Write(L"dropped", LogLevel::Info);
   EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -59,7 +61,7 @@ TEST(InstallLogOnWindows, AppendsWhileAnotherProcessHoldsTheFile) {
   {
     InstallLog log(path, &kChannel, SystemLogClock());
     EXPECT_TRUE(log.IsOpen());
-    log.Write(L"while held", Warning);
+    log.Write(L"while held", LogLevel::Warning);
     // Unbuffered: the line is in the file before the journal closes.
     const std::string now = wintest::ReadFileBytes(path);
     EXPECT_NE(now.find("[ Download ] while held\n"), std::string::npos);
@@ -74,3 +76,5 @@ TEST(InstallLogOnWindows, AppendsWhileAnotherProcessHoldsTheFile) {
 }
 
 }  // namespace
+
+}  // namespace cumulo

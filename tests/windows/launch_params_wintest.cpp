@@ -13,6 +13,8 @@
 #include "base/wide_text.h"
 #include "common/recording_transport.h"
 
+namespace cumulo {
+
 namespace {
 
 const wchar_t kDumpVariable[] = L"CUMULO_LAUNCH_PARAMS_DUMP";
@@ -150,3 +152,5 @@ TEST(LaunchParamsWin, RealCommandLines) {
 }
 
 }  // namespace
+
+}  // namespace cumulo

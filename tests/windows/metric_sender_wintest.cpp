@@ -6,6 +6,8 @@
 #include "fixture_http.h"
 #include "net/metric_sender.h"
 
+namespace cumulo {
+
 namespace {
 const char kQueryHead[] = "p=strato";
 const char kQueryTail[] = "&t=cumulo_windows_22030052&iid=WCwin0001&v=0&i=new_installer_";
@@ -54,3 +56,5 @@ TEST_F(MetricSenderWinTest, ARefusedEventIsSentAgain) {
   EXPECT_EQ(requests[1].query, expectedFirst);
   EXPECT_EQ(requests[2].query, std::string(kQueryHead) + kQueryTail + "second:1");
 }
+
+}  // namespace cumulo

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace cumulo {
+
 namespace {
 
 // 2 x 2 RGBA: red opaque, blue at alpha 128 / green opaque, fully transparent.
@@ -50,3 +52,5 @@ TEST(PngImage, RejectsWhatIsNoImage) {
 }
 
 }  // namespace
+
+}  // namespace cumulo

@@ -10,6 +10,8 @@
 #include "install/process_probe_win.h"
 #include "install_wintest_support.h"
 
+namespace cumulo {
+
 using namespace installtest;
 
 namespace {
@@ -112,3 +114,5 @@ TEST_F(ProcessProbeTest, ImageNameMustBeCumuloExeInAnyCase) {
   WaitForSingleObject(upper, 5000);
   CloseHandle(upper);
 }
+
+}  // namespace cumulo

@@ -11,6 +11,8 @@
 #include "install/setup_runner.h"
 #include "install_wintest_support.h"
 
+namespace cumulo {
+
 using namespace installtest;
 
 namespace {
@@ -40,7 +42,7 @@ class SetupRunnerTest : public ::testing::Test {
     auto sender = recorder.MakeSender();
     bool result = false;
     {
-      SetupRunner runner(sender, RunSetupProcess, [](const std::wstring&, int) {});
+      SetupRunner runner(sender, RunSetupProcess, [](const std::wstring&, LogLevel) {});
       result = runner.RunWithRetry(params_);
     }
     events = DrainEvents(sender, recorder);
@@ -124,3 +126,5 @@ TEST_F(SetupRunnerTest, MissingPackageCannotStart) {
   EXPECT_EQ(events[1].rfind(L"error_setup_start:", 0), 0u) << events[1];
   EXPECT_EQ(events[2], L"failed_on_second_try:1");
 }
+
+}  // namespace cumulo

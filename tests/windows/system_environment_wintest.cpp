@@ -10,6 +10,8 @@
 #include "win/unique_handle.h"
 #include "win_test_util.h"
 
+namespace cumulo {
+
 namespace {
 
 std::map<std::string, std::string> ProbeWithWineVersion(const wchar_t* version) {
@@ -95,3 +97,5 @@ TEST(EnvironmentOnWine, FoldersAndUniqueNames) {
 }
 
 }  // namespace
+
+}  // namespace cumulo

@@ -5,6 +5,8 @@
 #include "install/system_environment.h"
 #include "win/unique_handle.h"
 
+namespace cumulo {
+
 namespace wintest {
 
 int Run(const std::wstring& commandLine, std::string* output, DWORD timeoutMs) {
@@ -94,3 +96,5 @@ std::wstring Env(const wchar_t* name) {
 }
 
 }  // namespace wintest
+
+}  // namespace cumulo

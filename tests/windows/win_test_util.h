@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace cumulo {
+
 namespace wintest {
 
 // Runs a command line, waits at most timeoutMs, returns the exit code (or -1) and the
@@ -23,3 +25,5 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::wstring Env(const wchar_t* name);
 
 }  // namespace wintest
+
+}  // namespace cumulo

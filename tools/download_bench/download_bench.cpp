@@ -8,6 +8,8 @@
 
 #include "net/downloader.h"
 
+using namespace cumulo;
+
 int wmain(int argc, wchar_t** argv) {
   if (argc != 3) {
     std::fwprintf(stderr, L"usage: download_bench <url> <destination>\n");

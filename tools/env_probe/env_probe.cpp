@@ -6,6 +6,8 @@
 
 #include "install/system_environment.h"
 
+using namespace cumulo;
+
 int wmain() {
   const OsVersion v = ReadOsVersion();
   std::printf("call=%d\nmajor=%lu\nminor=%lu\nplatform=%lu\nsp=%u\n", v.callSucceeded ? 1 : 0,

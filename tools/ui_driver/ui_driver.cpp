@@ -6,10 +6,12 @@
 #include <memory>
 #include <string>
 
-#include "app/install_log.h"
+#include "base/journal.h"
 #include "install/install_procedure.h"
 #include "net/metric_sender.h"
 #include "ui/installer_dialog.h"
+
+using namespace cumulo;
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int argc = 0;
