@@ -1,6 +1,7 @@
 #include "base/journal.h"
 
 #include <cstring>
+#include <utility>
 
 #include "base/journal_platform.h"
 #include "base/wide_text.h"
@@ -42,11 +43,19 @@ const std::string& InstallLog::Timestamp() {
   if (now == cachedTime_) return cachedTimestamp_;
   LocalTime lt;
   if (!clock_.toLocal(now, lt)) return cachedTimestamp_;
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "[%02d:%02d:%02d %02d.%02d] ", lt.hour, lt.minute, lt.second,
-                lt.day, lt.month);
+  std::string text = "[";
+  AppendZeroPadded(text, lt.hour, 2);
+  text += ':';
+  AppendZeroPadded(text, lt.minute, 2);
+  text += ':';
+  AppendZeroPadded(text, lt.second, 2);
+  text += ' ';
+  AppendZeroPadded(text, lt.day, 2);
+  text += '.';
+  AppendZeroPadded(text, lt.month, 2);
+  text += "] ";
   cachedTime_ = now;
-  cachedTimestamp_ = buf;
+  cachedTimestamp_ = std::move(text);
   return cachedTimestamp_;
 }
 

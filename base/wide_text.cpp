@@ -1,5 +1,7 @@
 #include "base/wide_text.h"
 
+#include <charconv>
+
 #include <cstdio>
 
 namespace cumulo {
@@ -111,16 +113,25 @@ std::wstring WidenAscii(const std::string& text) {
   return out;
 }
 
-std::wstring DecimalW(int64_t value) {
+// to_chars instead of the printf family: the C library's formatter would pull its whole
+// floating-point machinery into the installer.
+std::string Decimal(int64_t value) {
   char buf[24];
-  std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(value));
-  return WidenAscii(buf);
+  const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+  return std::string(buf, end);
 }
 
-std::wstring UnsignedDecimalW(uint32_t value) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%lu", static_cast<unsigned long>(value));
-  return WidenAscii(buf);
+std::wstring DecimalW(int64_t value) { return WidenAscii(Decimal(value)); }
+
+std::wstring UnsignedDecimalW(uint32_t value) { return WidenAscii(Decimal(value)); }
+
+void AppendZeroPadded(std::string& out, int value, size_t width) {
+  // As printf's "%0<width>d": the sign counts towards the width.
+  std::string digits = Decimal(value < 0 ? -static_cast<int64_t>(value) : value);
+  const size_t room = value < 0 ? (width > 0 ? width - 1 : 0) : width;
+  if (value < 0) out.push_back('-');
+  if (digits.size() < room) out.append(room - digits.size(), '0');
+  out += digits;
 }
 
 }  // namespace cumulo

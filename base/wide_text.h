@@ -21,7 +21,10 @@ std::string NarrowLow8(const std::wstring& text);
 // Widens bytes one by one (Latin-1); used for ASCII texts such as numbers.
 std::wstring WidenAscii(const std::string& text);
 
+std::string Decimal(int64_t value);
 std::wstring DecimalW(int64_t value);
 std::wstring UnsignedDecimalW(uint32_t value);
+// Appends `value` as printf's "%0<width>d" would.
+void AppendZeroPadded(std::string& out, int value, size_t width);
 
 }  // namespace cumulo

@@ -30,4 +30,19 @@ TEST(WideText, NarrowingAndNumbers) {
 
 }  // namespace
 
+TEST(WideText, DecimalsAndZeroPaddingAsPrintfWouldWriteThem) {
+  EXPECT_EQ(Decimal(0), "0");
+  EXPECT_EQ(Decimal(-9223372036854775807LL - 1), "-9223372036854775808");
+  EXPECT_EQ(UnsignedDecimalW(4294967295u), L"4294967295");
+  const struct {
+    int value;
+    const char* text;
+  } cases[] = {{0, "00"}, {5, "05"}, {12, "12"}, {123, "123"}, {-5, "-5"}, {-15, "-15"}};
+  for (const auto& c : cases) {
+    std::string out = "x";
+    AppendZeroPadded(out, c.value, 2);
+    EXPECT_EQ(out, std::string("x") + c.text) << c.value;
+  }
+}
+
 }  // namespace cumulo

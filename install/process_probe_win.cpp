@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/wide_text.h"
 #include "install/process_probe_rules.h"
 #include "win/unique_handle.h"
 
@@ -12,7 +13,7 @@ namespace cumulo {
 
 namespace {
 
-std::string WithCode(const char* text, DWORD code) { return text + std::to_string(code); }
+std::string WithCode(const char* text, DWORD code) { return text + Decimal(code); }
 
 void DiscardText(const std::string&) {}
 
@@ -57,8 +58,8 @@ TokenUserBlock GetProcessTokenUser(DWORD pid, const std::wstring& filter,
       static_cast<TOKEN_USER*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, length)));
   if (!block) {
     const DWORD error = GetLastError();
-    sink("Failed to alloc heap, len: " + std::to_string(length) +
-         ", error: " + std::to_string(error));
+    sink("Failed to alloc heap, len: " + Decimal(length) +
+         ", error: " + Decimal(error));
     return nullptr;
   }
   if (!GetTokenInformation(token.Get(), TokenUser, block.get(), length, &length)) {

@@ -13,7 +13,8 @@ icon_png() {
   $IM -size ${n}x${n} xc:none \
     -fill '#0071FF' -draw "roundrectangle $m,$m $((n - m - 1)),$((n - m - 1)) $r,$r" \
     -font "$BOLD" -fill white -pointsize $((n * 7 / 10)) -gravity center -annotate +0+$((n / 40)) 'C' \
-    -depth 8 -define png:color-type=6 "$out"
+    -strip -define png:exclude-chunks=date,time -depth 8 -define png:color-type=6 \
+    -define png:compression-level=9 "$out"
 }
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -21,7 +22,7 @@ sizes=(16 32 48 64 96 128 256)
 for n in "${sizes[@]}"; do icon_png "$n" "$tmp/icon$n.png"; done
 files=()
 for n in "${sizes[@]}"; do files+=("$tmp/icon$n.png"); done
-$IM "${files[@]}" res/cumulo.ico
+python3 tools/make_ico.py res/cumulo.ico "${files[@]}"
 
 REGULAR=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 # PNGs without dates or other text chunks, so that a rerun gives the same bytes.

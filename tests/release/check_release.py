@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Inspects the release executable: PE32 for i386, GUI subsystem, only system DLLs
-imported, manifest, version resource and icon group 128 present. Prints its size."""
+imported, manifest, version resource and icon group 128 present, within the size budget.
+Prints its size."""
 import struct
 import sys
 
@@ -10,6 +11,9 @@ SYSTEM_DLLS = {
     "rpcrt4.dll", "psapi.dll", "msvcrt.dll", "crypt32.dll", "uxtheme.dll", "dwmapi.dll", "version.dll",
 }
 RT_ICON_GROUP, RT_VERSION, RT_MANIFEST = 14, 16, 24
+# The size budget of the product with all its art: 400 KiB. Size is deterministic, so
+# this is a check, not a benchmark.
+SIZE_BUDGET = 400 * 1024
 
 
 def fail(msg):
@@ -80,7 +84,10 @@ def main(path):
     if 128 not in types.get(RT_ICON_GROUP, []):
         fail("no icon group 128")
     print("release check passed: %s, PE32 i386 GUI, imports %s" % (path, ", ".join(dlls)))
-    print("release size: %d bytes" % len(data))
+    print("release size: %d bytes (budget %d)" % (len(data), SIZE_BUDGET))
+    if len(data) > SIZE_BUDGET:
+        fail("%d bytes is over the budget of %d; bench/size_report shows what is large"
+             % (len(data), SIZE_BUDGET))
 
 
 if __name__ == "__main__":
