@@ -12,4 +12,6 @@ int DisplayScaleOfWindow(HWND window) {
   return DisplayScale(dc.Get());
 }
 
+int DisplayScaleOfScreen() { return DisplayScaleOfWindow(nullptr); }
+
 }  // namespace cumulo

@@ -6,5 +6,7 @@ namespace cumulo {
 
 int DisplayScale(HDC dc);
 int DisplayScaleOfWindow(HWND window);
+// The screen's, before any window exists; a DPI-aware window has the same.
+int DisplayScaleOfScreen();
 
 }  // namespace cumulo

@@ -7,6 +7,7 @@
 #include "install/process_probe.h"
 #include "install/system_environment.h"
 #include "res/resource.h"
+#include "ui/bench_counter_win.h"
 #include "ui/display_scale_win.h"
 #include "ui/setup_error_dialog_win.h"
 #include "ui/ui_language.h"
@@ -72,6 +73,7 @@ InstallerDialogImpl::InstallerDialogImpl(std::shared_ptr<MetricSender> metricSen
   if (windows8OrLater_) {
     dwmExtendFrame_ = reinterpret_cast<DwmExtendFrameFn>(LoadDwmExtendFrame());
   }
+  artPreload_ = std::make_unique<ArtPreload>(DisplayScaleOfScreen(), language_);
 }
 
 void InstallerDialogImpl::DoDataExchange() {
@@ -124,10 +126,9 @@ void InstallerDialogImpl::SetFrameStyle() {
 }
 
 void InstallerDialogImpl::LoadArt() {
-  HMODULE module = GetModuleHandleW(nullptr);
-  // A missing image leaves its area unpainted; nothing else depends on it.
-  (void)backgroundArt_.LoadFromResource(module, BackgroundArtId(scale_));
-  (void)logoArt_.LoadFromResource(module, LogoArtId(scale_, language_));
+  WindowArt art = artPreload_->Take(scale_);
+  backgroundArt_ = std::move(art.background);
+  logoArt_ = std::move(art.logo);
 }
 
 void InstallerDialogImpl::SetUpTexts() {
@@ -279,6 +280,7 @@ void InstallerDialogImpl::ApplyVisibility(const Visibility& visibility) {
 }
 
 void InstallerDialogImpl::ShowProgress(int32_t percent, const std::wstring& label) {
+  CountProgressRepaint(percent);
   progressBar_.position = percent;
   RedrawInParent(progressBar_.hwnd());
   SetWindowTextW(percentLabel_.hwnd(), label.c_str());

@@ -9,6 +9,7 @@
 #include "install/auth_handoff.h"
 #include "install/install_shared.h"
 #include "net/metric_sender.h"
+#include "ui/art_preload_win.h"
 #include "ui/caption_win.h"
 #include "ui/close_button_win.h"
 #include "ui/install_button_win.h"
@@ -74,6 +75,7 @@ class InstallerDialogImpl : public Dialog, public WindowView {
   Caption agreement_;
   Caption termsLink_;
 
+  std::unique_ptr<ArtPreload> artPreload_;
   PngImage backgroundArt_;
   PngImage logoArt_;
   HICON icon_ = nullptr;

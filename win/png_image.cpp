@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 #include <utility>
 #include <gdiplus.h>
 
@@ -12,14 +13,61 @@ namespace cumulo {
 
 namespace {
 
-// GDI+ is started once for the process, on first use, and left running.
-bool StartGdiplus() {
-  static const bool started = [] {
+// GDI+ is loaded from the system folder by full path and started once for the process,
+// on first use, and left running. Loading it at run time keeps it off the start-up path
+// (the window's art is decoded on a thread of its own) and never searches the folder the
+// installer was downloaded to.
+struct GdiplusApi {
+  using StartupFn = Gdiplus::Status(WINAPI*)(ULONG_PTR*, const Gdiplus::GdiplusStartupInput*,
+                                             Gdiplus::GdiplusStartupOutput*);
+  using FromStreamFn = Gdiplus::GpStatus(WINGDIPAPI*)(IStream*, Gdiplus::GpBitmap**);
+  using DisposeFn = Gdiplus::GpStatus(WINGDIPAPI*)(Gdiplus::GpImage*);
+  using SizeFn = Gdiplus::GpStatus(WINGDIPAPI*)(Gdiplus::GpImage*, UINT*);
+  using LockFn = Gdiplus::GpStatus(WINGDIPAPI*)(Gdiplus::GpBitmap*, const Gdiplus::GpRect*, UINT,
+                                                Gdiplus::PixelFormat, Gdiplus::BitmapData*);
+  using UnlockFn = Gdiplus::GpStatus(WINGDIPAPI*)(Gdiplus::GpBitmap*, Gdiplus::BitmapData*);
+
+  StartupFn startup = nullptr;
+  FromStreamFn createFromStream = nullptr;
+  DisposeFn dispose = nullptr;
+  SizeFn width = nullptr;
+  SizeFn height = nullptr;
+  LockFn lockBits = nullptr;
+  UnlockFn unlockBits = nullptr;
+  bool started = false;
+};
+
+template <typename Fn>
+bool Resolve(HMODULE module, const char* name, Fn& fn) {
+  fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  return fn != nullptr;
+}
+
+const GdiplusApi& GdiplusLibrary() {
+  static const GdiplusApi api = [] {
+    GdiplusApi a;
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH - 13) return a;
+    const std::wstring path = std::wstring(folder, n) + L"\\gdiplus.dll";
+    // Stays loaded for the process, as the started library must.
+    HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (module == nullptr) return a;
+    if (!Resolve(module, "GdiplusStartup", a.startup) ||
+        !Resolve(module, "GdipCreateBitmapFromStream", a.createFromStream) ||
+        !Resolve(module, "GdipDisposeImage", a.dispose) ||
+        !Resolve(module, "GdipGetImageWidth", a.width) ||
+        !Resolve(module, "GdipGetImageHeight", a.height) ||
+        !Resolve(module, "GdipBitmapLockBits", a.lockBits) ||
+        !Resolve(module, "GdipBitmapUnlockBits", a.unlockBits)) {
+      return a;
+    }
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartupInput input;
-    return Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
+    a.started = a.startup(&token, &input, nullptr) == Gdiplus::Ok;
+    return a;
   }();
-  return started;
+  return api;
 }
 
 struct ComRelease {
@@ -31,7 +79,7 @@ struct ComRelease {
 class GdipBitmap {
  public:
   ~GdipBitmap() {
-    if (bitmap_ != nullptr) Gdiplus::DllExports::GdipDisposeImage(bitmap_);
+    if (bitmap_ != nullptr) GdiplusLibrary().dispose(bitmap_);
   }
   Gdiplus::GpBitmap** Receive() { return &bitmap_; }
   Gdiplus::GpBitmap* Get() const { return bitmap_; }
@@ -54,16 +102,17 @@ bool PngImage::LoadFromResource(HMODULE module, int id) {
 
 bool PngImage::LoadFromMemory(const void* data, size_t size) {
   using namespace Gdiplus;
-  if (data == nullptr || size == 0 || size > 0x7FFFFFFF || !StartGdiplus()) return false;
+  const GdiplusApi& gdip = GdiplusLibrary();
+  if (data == nullptr || size == 0 || size > 0x7FFFFFFF || !gdip.started) return false;
   IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(data), static_cast<UINT>(size));
   if (stream == nullptr) return false;
   std::unique_ptr<IStream, ComRelease> streamOwner(stream);
 
   GdipBitmap source;
-  if (DllExports::GdipCreateBitmapFromStream(stream, source.Receive()) != Ok) return false;
+  if (gdip.createFromStream(stream, source.Receive()) != Ok) return false;
   UINT width = 0, height = 0;
-  if (DllExports::GdipGetImageWidth(source.Get(), &width) != Ok ||
-      DllExports::GdipGetImageHeight(source.Get(), &height) != Ok || width == 0 ||
+  if (gdip.width(source.Get(), &width) != Ok ||
+      gdip.height(source.Get(), &height) != Ok || width == 0 ||
       height == 0 || width > 16384 || height > 16384) {
     return false;
   }
@@ -82,7 +131,7 @@ bool PngImage::LoadFromMemory(const void* data, size_t size) {
   // Premultiplied BGRA is exactly what AlphaBlend with AC_SRC_ALPHA expects.
   Rect whole(0, 0, static_cast<INT>(width), static_cast<INT>(height));
   BitmapData locked{};
-  if (DllExports::GdipBitmapLockBits(source.Get(), &whole, ImageLockModeRead,
+  if (gdip.lockBits(source.Get(), &whole, ImageLockModeRead,
                                      PixelFormat32bppPARGB, &locked) != Ok) {
     return false;
   }
@@ -91,7 +140,7 @@ bool PngImage::LoadFromMemory(const void* data, size_t size) {
     const auto* from = static_cast<const BYTE*>(locked.Scan0) + static_cast<ptrdiff_t>(y) * locked.Stride;
     std::memcpy(static_cast<BYTE*>(bits) + y * rowBytes, from, rowBytes);
   }
-  DllExports::GdipBitmapUnlockBits(source.Get(), &locked);
+  gdip.unlockBits(source.Get(), &locked);
   GdiFlush();
 
   bitmap_ = std::move(dib);

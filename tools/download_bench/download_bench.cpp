@@ -1,11 +1,12 @@
 // Downloads one URL with the product's Downloader and prints the bytes and seconds it
-// took, for bench/download_bench.sh.
+// took, with its CPU time and peak working set, for the download benchmarks.
 //   download_bench.exe <url> <destination>
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
 
+#include "../wininet_loop_bench/bench_stats.h"
 #include "net/downloader.h"
 
 using namespace cumulo;
@@ -27,7 +28,7 @@ int wmain(int argc, wchar_t** argv) {
   if (GetFileAttributesExW(argv[2], GetFileExInfoStandard, &data)) {
     size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   }
-  std::printf("code %d bytes %llu seconds %.3f\n", static_cast<int>(code),
-              static_cast<unsigned long long>(size), seconds);
+  std::printf("code %d bytes %llu seconds %.3f %s\n", static_cast<int>(code),
+              static_cast<unsigned long long>(size), seconds, BenchProcessStats().c_str());
   return code == DownloadCode::Completed ? 0 : 1;
 }

@@ -1,0 +1,79 @@
+#!/usr/bin/env python3
+"""Start-up time of the installer against a bare popup window, under wine64 and Xvfb.
+
+    python3 bench/startup_bench.py [runs]     (default 15; a win64 build in build/win64)
+
+Starts a wine session for the build, then alternates runs of the installer, the bare
+popup (tools/bench_popup) and the popup that first loads the installer's DLLs, each
+started the same way (`wine64 program.exe`); a run's time is from the start of the
+process until its window is visible on the display. Prints the medians and the ratios.
+"""
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+
+
+def session_env(build):
+    """The environment of scripts/wine-env.sh for `build`."""
+    out = subprocess.run(["bash", "-c", '. "$0/scripts/wine-env.sh" "$1" && env -0', ROOT, build],
+                         check=True, capture_output=True).stdout
+    return dict(item.split("=", 1) for item in out.decode().split("\0") if "=" in item)
+
+
+def time_until_visible(command, title, env):
+    start = time.monotonic()
+    process = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        while time.monotonic() - start < 30:
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
+                                   env=env, capture_output=True, text=True)
+            if found.stdout.strip():
+                return time.monotonic() - start
+            time.sleep(0.005)
+        raise SystemExit("%s: no window within 30 s" % command[-1])
+    finally:
+        process.kill()
+        process.wait()
+        time.sleep(0.3)  # let wine tear the process down before the next run
+
+
+def main():
+    runs = int(sys.argv[1]) if len(sys.argv) > 1 else 15
+    build = os.path.join(ROOT, "build", "win64")
+    env = session_env(build)
+    os.environ.update(env)
+    import e2e_lib as e2e  # noqa: E402  (reads the environment above)
+
+    session = os.path.join(ROOT, "tests", "harness", "wine-session")
+    subprocess.run([session, "start"], env=env, check=True, stdout=subprocess.DEVNULL)
+    try:
+        wine_env = e2e.wine_env(False, None)
+        installer = [e2e.WINE64, env["CUMULO_INSTALLER"]]
+        popup = [e2e.WINE64, os.path.join(env["CUMULO_TOOLS_DIR"], "bench_popup.exe")]
+        cases = [("installer", installer, e2e.WINDOW_TITLE),
+                 ("popup", popup, "Bench Popup"),
+                 ("popup+dlls", popup + ["--dlls"], "Bench Popup")]
+        times = {name: [] for name, _, _ in cases}
+        for name, command, title in cases:  # one warm-up each
+            time_until_visible(command, title, wine_env)
+        for _ in range(runs):
+            for name, command, title in cases:
+                times[name].append(time_until_visible(command, title, wine_env))
+    finally:
+        subprocess.run([session, "stop"], env=env, stdout=subprocess.DEVNULL)
+    medians = {name: statistics.median(t) for name, t in times.items()}
+    print("start-up until the window is visible, median of %d alternating runs:" % runs)
+    for name, m in medians.items():
+        print("  %-11s %.3f s   [%s]" % (name, m, " ".join("%.3f" % t for t in times[name])))
+    print("ratio installer / popup:      %.2f (target <= 1.20)" % (medians["installer"] / medians["popup"]))
+    print("ratio installer / popup+dlls: %.2f" % (medians["installer"] / medians["popup+dlls"]))
+
+
+if __name__ == "__main__":
+    main()
