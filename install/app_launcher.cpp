@@ -42,11 +42,12 @@ bool BuildClientCommand(const std::wstring& installPath, const AuthHandoff& hand
                         ClientCommand& out) {
   ClientCommand command;
   command.applicationName = installPath + L"\\Cumulo.exe";
+  // Quoted like the hand-off values, so that a folder with spaces stays one argument.
+  command.commandLine = QuoteClientArgument(command.applicationName);
   if (installPath.find(L'\0') != std::wstring::npos ||
-      command.applicationName.size() >= kClientCommandLineCapacity) {
+      command.commandLine.size() >= kClientCommandLineCapacity) {
     return false;
   }
-  command.commandLine = command.applicationName;
   if (handoff.email.empty() || handoff.auth.empty()) {
     command.token = TokenHandoff::NotFound;
   } else {

@@ -24,7 +24,7 @@ enum class TokenHandoff { NotFound, Invalid, Valid };
 
 struct ClientCommand {
   std::wstring applicationName;  // the client's full path
-  std::wstring commandLine;      // the path unquoted, then the hand-off tail when it fits
+  std::wstring commandLine;      // the path quoted, then the hand-off tail when it fits
   TokenHandoff token = TokenHandoff::NotFound;
 };
 

@@ -51,7 +51,7 @@ TEST(BuildClientCommand, HandOffTail) {
     ClientCommand command;
     ASSERT_TRUE(BuildClientCommand(L"C:\\Users\\A B\\Cumulo", {c.email, c.auth}, command));
     EXPECT_EQ(command.applicationName, L"C:\\Users\\A B\\Cumulo\\Cumulo.exe");
-    EXPECT_EQ(command.commandLine, L"C:\\Users\\A B\\Cumulo\\Cumulo.exe" + c.tail);
+    EXPECT_EQ(command.commandLine, L"\"C:\\Users\\A B\\Cumulo\\Cumulo.exe\"" + c.tail);
     EXPECT_EQ(command.token, c.token);
   }
 }
@@ -59,21 +59,23 @@ TEST(BuildClientCommand, HandOffTail) {
 TEST(BuildClientCommand, TooLongTailIsDroppedButCountsAsValid) {
   ClientCommand command;
   ASSERT_TRUE(BuildClientCommand(L"C:\\C", {"u@x", std::string(32768, 'a')}, command));
-  EXPECT_EQ(command.commandLine, L"C:\\C\\Cumulo.exe");
+  EXPECT_EQ(command.commandLine, L"\"C:\\C\\Cumulo.exe\"");
   EXPECT_EQ(command.token, TokenHandoff::Valid);
   // The longest tail that still fits leaves room for the terminator.
   const std::wstring path = L"C:\\C";
-  const size_t fixed = (path + L"\\Cumulo.exe -auth_email \"u@x\" -auth_token \"\"").size();
+  const size_t fixed =
+      (L"\"" + path + L"\\Cumulo.exe\" -auth_email \"u@x\" -auth_token \"\"").size();
   ASSERT_TRUE(BuildClientCommand(path, {"u@x", std::string(32767 - fixed, 'a')}, command));
   EXPECT_EQ(command.commandLine.size(), 32767u);
   ASSERT_TRUE(BuildClientCommand(path, {"u@x", std::string(32768 - fixed, 'a')}, command));
-  EXPECT_EQ(command.commandLine, L"C:\\C\\Cumulo.exe");
+  EXPECT_EQ(command.commandLine, L"\"C:\\C\\Cumulo.exe\"");
 }
 
 TEST(BuildClientCommand, InstallPathThatCannotNameTheClient) {
   ClientCommand command;
-  EXPECT_FALSE(BuildClientCommand(std::wstring(32768 - 11, L'a'), {}, command));
-  EXPECT_TRUE(BuildClientCommand(std::wstring(32767 - 11, L'a'), {}, command));
+  // The path with \Cumulo.exe and its two quotes must leave room for the terminator.
+  EXPECT_FALSE(BuildClientCommand(std::wstring(32768 - 13, L'a'), {}, command));
+  EXPECT_TRUE(BuildClientCommand(std::wstring(32767 - 13, L'a'), {}, command));
   EXPECT_FALSE(BuildClientCommand(std::wstring(L"C:\\a\0b", 6), {}, command));
 }
 
@@ -133,7 +135,7 @@ TEST(AppLauncher, ClientAppearsAtOnce) {
   ASSERT_EQ(platform.started.size(), 1u);
   EXPECT_EQ(platform.started[0].first, L"C:\\P\\Cumulo.exe");
   EXPECT_EQ(platform.started[0].second,
-            L"C:\\P\\Cumulo.exe -auth_email \"u@x.ru\" -auth_token \"tok\"");
+            L"\"C:\\P\\Cumulo.exe\" -auth_email \"u@x.ru\" -auth_token \"tok\"");
   EXPECT_EQ(platform.probes, 2);
   EXPECT_EQ(platform.clockMs, 1000u);
 }
@@ -145,7 +147,7 @@ TEST(AppLauncher, ClientNeverAppears) {
   EXPECT_EQ(run.events, (std::vector<std::wstring>{L"not_found_token:1", L"err_cumulo_not_run:1",
                                                    L"err_cumulo_crashed:1"}));
   EXPECT_EQ(run.lines, std::vector<std::wstring>{L"E Starting Cumulo application failed: crash"});
-  EXPECT_EQ(platform.started.at(0).second, L"C:\\P\\Cumulo.exe");
+  EXPECT_EQ(platform.started.at(0).second, L"\"C:\\P\\Cumulo.exe\"");
   EXPECT_EQ(platform.probes, 17);  // 16 while waiting, one after the settle pause
   EXPECT_EQ(platform.clockMs, 5000u);
 }

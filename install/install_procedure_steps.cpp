@@ -11,6 +11,8 @@ std::wstring SetupPackageUrl(const std::wstring& distributionHost) {
 
 namespace {
 
+// Always after the step's own event: the window's "error" follows the outcome, so it must
+// not overtake the event that explains it.
 void Publish(InstallShared& shared, InstallOutcome outcome) {
   shared.installOutcome.exchange(outcome);
 }
@@ -26,8 +28,8 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
     journal(L"Cumulo application is already running, trying to close...", LogLevel::Info);
     if (!platform.CloseRunningClient()) {
       journal(L"Failer close running Cumulo application.", LogLevel::Error);
-      Publish(shared, InstallOutcome::ClientStillRunning);
       metrics.SendMetric(L"error_cumulo_close_running", 1);
+      Publish(shared, InstallOutcome::ClientStillRunning);
       return;
     }
   }
@@ -36,14 +38,14 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
   if (temp.empty()) {
     const uint32_t error = platform.LastError();
     journal(L"Failed get temporary folder path.", LogLevel::Error);
-    Publish(shared, InstallOutcome::PathUnavailable);
     metrics.SendMetric(L"error_path_get", static_cast<int32_t>(error));
+    Publish(shared, InstallOutcome::PathUnavailable);
     return;
   }
   if (platform.GetProfileFolder().empty()) {
     journal(L"Failed get home folder path.", LogLevel::Error);
-    Publish(shared, InstallOutcome::PathUnavailable);
     metrics.SendMetric(L"error_home_path", 1);
+    Publish(shared, InstallOutcome::PathUnavailable);
     return;
   }
   shared.progressPercent.store(0);
@@ -68,8 +70,9 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
   const DownloadCode downloaded = platform.Download(
       userAgent, SetupPackageUrl(build_config::kDistributionHost), setupFile, progress);
   if (downloaded != DownloadCode::Completed) {
-    Publish(shared, downloaded == DownloadCode::DiskFull ? InstallOutcome::NoDiskSpace : InstallOutcome::DownloadFailed);
     metrics.SendMetric(L"error_cumulo_download", 1);
+    Publish(shared, downloaded == DownloadCode::DiskFull ? InstallOutcome::NoDiskSpace
+                                                         : InstallOutcome::DownloadFailed);
     return;
   }
 
@@ -83,6 +86,9 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
     // The log stays for the Journal button; the window decides its fate.
     shared.failedSetupLogPath = logFile;
     Publish(shared, InstallOutcome::SetupFailed);
+    // Read after publishing: a window that closed before it could see the outcome has left
+    // the log to the worker.
+    if (shared.windowClosed.load()) tempFiles.Add(logFile);
     return;
   }
   tempFiles.Add(logFile);

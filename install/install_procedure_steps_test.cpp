@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <thread>
 #include <vector>
 
 #include "build_config.h"
@@ -84,9 +85,10 @@ struct ProcedureRun {
   std::vector<std::wstring> lines;
 };
 
-ProcedureRun RunWith(FakeInstallPlatform& platform) {
+ProcedureRun RunWith(FakeInstallPlatform& platform, bool windowClosed = false) {
   MetricRecorder recorder;
   InstallShared shared;
+  shared.windowClosed = windowClosed;
   shared.metricSender = recorder.MakeSender(L"WCid42");
   shared.handoff = {"u@x", "tok"};
   shared.progress = platform.progress;
@@ -251,6 +253,57 @@ TEST(InstallProcedure, OutcomeTable) {
     EXPECT_EQ(platform.calls, c.calls);
     EXPECT_EQ(run.failedLog, c.failedLog);
     for (const InstallOutcome seen : platform.outcomeAtDelete) EXPECT_EQ(seen, c.outcome);
+  }
+}
+
+TEST(InstallProcedure, ALogNoWindowIsLeftToOfferGoesWithTheTemporaryFiles) {
+  FakeInstallPlatform platform;
+  platform.setupSucceeds = false;
+  const ProcedureRun run = RunWith(platform, true);
+  EXPECT_EQ(run.outcome, InstallOutcome::SetupFailed);
+  EXPECT_EQ(platform.calls, (std::vector<std::wstring>{L"download", L"setup", L"delete " + kExe,
+                                                       L"delete " + kLog}));
+  EXPECT_TRUE(run.events.empty());
+
+  FakeInstallPlatform closedEarly;  // a closed window changes nothing else
+  const ProcedureRun success = RunWith(closedEarly, true);
+  EXPECT_EQ(success.outcome, InstallOutcome::Succeeded);
+  EXPECT_EQ(closedEarly.calls, (std::vector<std::wstring>{L"download", L"setup", L"launch u@x",
+                                                          L"delete " + kExe, L"delete " + kLog}));
+}
+
+TEST(InstallProcedure, TheStepsEventIsQueuedBeforeItsOutcomeIsSeen) {
+  // A window that reports the moment it sees the outcome, as a poll can: its "error" must
+  // come after the worker's event every time.
+  const std::vector<std::pair<std::function<void(FakeInstallPlatform&)>, std::wstring>> paths = {
+      {[](FakeInstallPlatform& p) {
+         p.clientRunning = true;
+         p.closes = false;
+       },
+       L"error_cumulo_close_running:1"},
+      {[](FakeInstallPlatform& p) { p.temp.clear(); }, L"error_path_get:0"},
+      {[](FakeInstallPlatform& p) { p.profile.clear(); }, L"error_home_path:1"},
+      {[](FakeInstallPlatform& p) { p.download = DownloadCode::DiskFull; },
+       L"error_cumulo_download:1"},
+  };
+  for (const auto& [arrange, event] : paths) {
+    for (int round = 0; round < 50; ++round) {
+      MetricRecorder recorder;
+      InstallShared shared;
+      shared.metricSender = recorder.MakeSender();
+      shared.installOutcome = InstallOutcome::Running;
+      FakeInstallPlatform platform;
+      arrange(platform);
+      platform.shared = &shared;
+      std::thread worker(
+          [&] { RunInstallProcedure(shared, platform, [](const std::wstring&, LogLevel) {}); });
+      while (shared.installOutcome.load() == InstallOutcome::Running) {
+      }
+      shared.metricSender->SendMetric(L"error", 1);
+      worker.join();
+      const auto events = DrainEvents(shared.metricSender, recorder);
+      ASSERT_EQ(events, (std::vector<std::wstring>{event, L"error:1"})) << round;
+    }
   }
 }
 

@@ -17,8 +17,13 @@ namespace cumulo {
 struct InstallShared {
   std::atomic<InstallOutcome> installOutcome{InstallOutcome::Idle};  // written with exchanges
   std::atomic<int32_t> progressPercent{0};
-  // Written by the worker before it publishes InstallOutcome::SetupFailed; read by the window after.
+  // Written by the worker before it publishes InstallOutcome::SetupFailed; read by the window
+  // after. The window empties it before it publishes InstallOutcome::Running for a new run.
   std::wstring failedSetupLogPath;
+  // Set by the window as it goes. Whoever of the two sees the other's write (the worker
+  // this flag after publishing, the window the outcome after setting it) deletes a failed
+  // setup's log that no window is left to offer; both seeing it deletes it twice, harmlessly.
+  std::atomic<bool> windowClosed{false};
   AuthHandoff handoff;  // written once before the window opens
   std::shared_ptr<MetricSender> metricSender;
   // Where the worker reports its progress; set before the first worker starts, may be null.

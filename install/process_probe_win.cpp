@@ -3,7 +3,9 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "base/wide_text.h"
 #include "install/process_probe_rules.h"
@@ -17,92 +19,128 @@ std::string WithCode(const char* text, DWORD code) { return text + Decimal(code)
 
 void DiscardText(const std::string&) {}
 
-}  // namespace
+struct HeapBlockTraits {
+  using Handle = void*;
+  static Handle None() { return nullptr; }
+  static void Close(Handle h) { HeapFree(GetProcessHeap(), 0, h); }
+};
+using HeapBlock = UniqueHandle<HeapBlockTraits>;
 
-std::wstring GetProcessImageName(HANDLE process, const DiagnosticSink& sink) {
-  wchar_t buffer[261] = {};
-  const DWORD length = GetModuleFileNameExW(process, nullptr, buffer, 261);
-  if (length == 0) {
-    const DWORD error = GetLastError();
-    sink(WithCode("Failed to get proc image name, error: ", error));
-    return {};
+// Longer image paths than MAX_PATH exist; the second try takes the longest a path can be.
+constexpr DWORD kImagePathFirstTry = MAX_PATH + 1;
+constexpr DWORD kImagePathLongest = 32768;
+
+ImagePathReading ReadImagePath(HANDLE process) {
+  ImagePathReading reading;
+  for (const DWORD capacity : {kImagePathFirstTry, kImagePathLongest}) {
+    std::vector<wchar_t> buffer(capacity, L'\0');
+    DWORD length = capacity;
+    if (QueryFullProcessImageNameW(process, 0, buffer.data(), &length)) {
+      reading.read = true;
+      reading.path.assign(buffer.data(), length < capacity ? length : capacity);
+      return reading;
+    }
+    reading.error = GetLastError();
+    if (reading.error != ERROR_INSUFFICIENT_BUFFER) break;
   }
-  return FileNamePart(std::wstring(buffer, length < 261 ? length : 261));
+  return reading;
 }
 
-TokenUserBlock GetProcessTokenUser(DWORD pid, const std::wstring& filter,
-                                   const DiagnosticSink& sink) {
-  if (pid == 0) return nullptr;
-  // Reading the image name needs the right to read the process's memory as well; with
-  // query rights alone GetModuleFileNameExW is denied and no explorer would ever match.
-  ScopedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
-  if (!process) return nullptr;
-  if (!filter.empty() &&
-      !ImageNameMatchesFilter(GetProcessImageName(process.Get(), sink), filter)) {
-    return nullptr;
-  }
+std::optional<UserSid> ReadTokenUser(HANDLE process, const DiagnosticSink& sink) {
   ScopedHandle token;
-  if (!OpenProcessToken(process.Get(), TOKEN_QUERY, token.Receive())) {
+  if (!OpenProcessToken(process, TOKEN_QUERY, token.Receive())) {
     const DWORD error = GetLastError();
     sink(WithCode("Failed to get proc token, error: ", error));
-    return nullptr;
+    return std::nullopt;
   }
   DWORD length = 0;
   if (GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &length)) {
     const DWORD error = GetLastError();
     sink(WithCode("Failed to get token info one, error: ", error));
-    return nullptr;
+    return std::nullopt;
   }
-  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return nullptr;
-  TokenUserBlock block(
-      static_cast<TOKEN_USER*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, length)));
+  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return std::nullopt;
+  HeapBlock block(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, length));
   if (!block) {
     const DWORD error = GetLastError();
     sink("Failed to alloc heap, len: " + Decimal(length) +
          ", error: " + Decimal(error));
-    return nullptr;
+    return std::nullopt;
   }
-  if (!GetTokenInformation(token.Get(), TokenUser, block.get(), length, &length)) {
+  if (!GetTokenInformation(token.Get(), TokenUser, block.Get(), length, &length)) {
     const DWORD error = GetLastError();
     sink(WithCode("Failed to get token info two, error: ", error));
-    return nullptr;
+    return std::nullopt;
   }
-  return block;
+  const PSID sid = static_cast<TOKEN_USER*>(block.Get())->User.Sid;
+  if (!IsValidSid(sid)) return std::nullopt;
+  return UserSid(static_cast<const char*>(sid), GetLengthSid(sid));
+}
+
+// A process handle, owned when the probes opened it themselves.
+class HandleProcess : public ProbedProcess {
+ public:
+  explicit HandleProcess(HANDLE process) : handle_(process) {}
+  explicit HandleProcess(ScopedHandle owned) : owned_(std::move(owned)), handle_(owned_.Get()) {}
+
+  ImagePathReading ImagePath() override { return ReadImagePath(handle_); }
+  std::optional<UserSid> TokenUser(const DiagnosticSink& sink) override {
+    return ReadTokenUser(handle_, sink);
+  }
+
+ private:
+  ScopedHandle owned_;
+  HANDLE handle_;
+};
+
+class Win32ProcessTable : public ProcessTable {
+ public:
+  bool ListIds(size_t capacity, std::vector<uint32_t>& ids, uint32_t& error) override {
+    std::vector<DWORD> buffer(capacity, 0);
+    DWORD bytes = 0;
+    if (!EnumProcesses(buffer.data(), static_cast<DWORD>(buffer.size() * sizeof(DWORD)), &bytes)) {
+      error = GetLastError();
+      return false;
+    }
+    const size_t count = bytes / sizeof(DWORD);
+    ids.assign(buffer.begin(), buffer.begin() + (count < capacity ? count : capacity));
+    return true;
+  }
+
+  uint32_t CurrentProcessId() override { return GetCurrentProcessId(); }
+
+  std::unique_ptr<ProbedProcess> Open(uint32_t pid) override {
+    // Limited rights are all the image path and the token need, and they are granted for
+    // more processes (an elevated one of the same user, too) than full query rights.
+    ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process) return nullptr;
+    return std::make_unique<HandleProcess>(std::move(process));
+  }
+};
+
+}  // namespace
+
+ProcessTable& SystemProcessTable() {
+  static Win32ProcessTable table;
+  return table;
+}
+
+std::wstring GetProcessImageName(HANDLE process, const DiagnosticSink& sink) {
+  HandleProcess view(process);
+  return ImageNameOf(view, sink);
+}
+
+std::optional<UserSid> GetProcessTokenUser(DWORD pid, const std::wstring& filter,
+                                           const DiagnosticSink& sink) {
+  return TokenUserOf(SystemProcessTable(), pid, filter, sink);
 }
 
 bool IsSameUserAsCurrentProcess(DWORD pid, const DiagnosticSink& sink) {
-  const TokenUserBlock current = GetProcessTokenUser(GetCurrentProcessId(), L"", sink);
-  if (!current) {
-    sink("Failed to get token for current process");
-    return false;
-  }
-  const TokenUserBlock other = GetProcessTokenUser(pid, L"", sink);
-  if (!other) {
-    sink("Failed to get token for Cumulo process");
-    return false;
-  }
-  return EqualSid(current->User.Sid, other->User.Sid) != FALSE;
+  return SameUserAsProcess(SystemProcessTable(), pid, sink);
 }
 
 bool IsSameUserAsExplorer(const DiagnosticSink& sink) {
-  DWORD ids[1024] = {};
-  DWORD bytes = 0;
-  if (!EnumProcesses(ids, sizeof(ids), &bytes)) {
-    const DWORD error = GetLastError();
-    sink(WithCode("Failed to enum procs, error: ", error));
-    return false;
-  }
-  const TokenUserBlock current = GetProcessTokenUser(GetCurrentProcessId(), L"", sink);
-  if (!current) {
-    sink("Failed to get token for current process");
-    return false;
-  }
-  const DWORD count = bytes / sizeof(DWORD);
-  for (DWORD i = 0; i < count && i < 1024; ++i) {
-    const TokenUserBlock shell = GetProcessTokenUser(ids[i], L"explorer", sink);
-    if (shell && EqualSid(shell->User.Sid, current->User.Sid)) return true;
-  }
-  return false;
+  return SameUserAsExplorer(SystemProcessTable(), sink);
 }
 
 bool IsClientRunning() {
@@ -113,6 +151,7 @@ bool IsClientRunning() {
   for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
        more = Process32NextW(snapshot.Get(), &entry)) {
     entry.szExeFile[MAX_PATH - 1] = L'\0';
+    // The snapshot names every process whatever its bitness; no process memory is read.
     if (IsClientImageName(entry.szExeFile) &&
         IsSameUserAsCurrentProcess(entry.th32ProcessID, DiscardText)) {
       return true;

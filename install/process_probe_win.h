@@ -2,25 +2,24 @@
 // The Win32 probes below the public questions, for the Windows tests.
 #include <windows.h>
 
-#include <memory>
+#include <optional>
 #include <string>
 
 #include "install/process_probe.h"
+#include "install/process_user_check.h"
 
 namespace cumulo {
 
-struct HeapBlockDeleter {
-  void operator()(void* block) const { HeapFree(GetProcessHeap(), 0, block); }
-};
-// A TOKEN_USER block from the process heap.
-using TokenUserBlock = std::unique_ptr<TOKEN_USER, HeapBlockDeleter>;
+// The processes of this machine, each opened with PROCESS_QUERY_LIMITED_INFORMATION.
+ProcessTable& SystemProcessTable();
 
-// File-name part of the process's main module path; empty on failure.
+// File-name part of the process's image path (QueryFullProcessImageNameW, which answers
+// across bitness); empty on failure. The handle needs PROCESS_QUERY_LIMITED_INFORMATION.
 std::wstring GetProcessImageName(HANDLE process, const DiagnosticSink& sink);
-// Null when the process cannot be opened, does not match `filter` (lower-case,
-// empty for any), or its token user cannot be read.
-TokenUserBlock GetProcessTokenUser(DWORD pid, const std::wstring& filter,
-                                   const DiagnosticSink& sink);
+// Empty when the process cannot be opened, does not match `filter` (lower-case, empty for
+// any), or its token user cannot be read.
+std::optional<UserSid> GetProcessTokenUser(DWORD pid, const std::wstring& filter,
+                                           const DiagnosticSink& sink);
 bool IsSameUserAsCurrentProcess(DWORD pid, const DiagnosticSink& sink);
 
 // How long one close request waits for the client's window to answer.

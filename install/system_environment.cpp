@@ -25,8 +25,30 @@ bool Windows7Sp1OrLaterRule(const OsVersion& v) {
   return v.major == 6 && v.minor == 1 && v.servicePackMajor >= 1;
 }
 
+uint16_t ArchitectureOfMachine(uint16_t imageFileMachine) {
+  switch (imageFileMachine) {
+    case kImageFileMachineI386: return kProcessorArchitectureIntel;
+    case kImageFileMachineAmd64: return kProcessorArchitectureAmd64;
+    case kImageFileMachineArm64: return kProcessorArchitectureArm64;
+    case kImageFileMachineArm:
+    case kImageFileMachineThumb:
+    case kImageFileMachineArmNt: return kProcessorArchitectureArm;
+    case kImageFileMachineIa64: return kProcessorArchitectureIa64;
+    default: return kProcessorArchitectureUnknown;
+  }
+}
+
+uint16_t NativeArchitectureRule(const NativeMachineReading& reading) {
+  // A machine the call could not name (IMAGE_FILE_MACHINE_UNKNOWN) leaves the older reading.
+  if (reading.haveImageFileMachine && reading.imageFileMachine != kImageFileMachineUnknown) {
+    return ArchitectureOfMachine(reading.imageFileMachine);
+  }
+  return reading.nativeSystemInfoArchitecture;
+}
+
 bool SupportedArchitectureRule(uint16_t processorArchitecture) {
-  return processorArchitecture == 0 || processorArchitecture == 9;
+  return processorArchitecture == kProcessorArchitectureIntel ||
+         processorArchitecture == kProcessorArchitectureAmd64;
 }
 
 }  // namespace cumulo

@@ -40,6 +40,50 @@ TEST(ArchitectureRule, OnlyX86AndX64) {
   for (uint16_t other : {5, 6, 12, 0xFFFF}) EXPECT_FALSE(SupportedArchitectureRule(other)) << other;
 }
 
+TEST(ArchitectureRule, TheNativeMachineDecides) {
+  struct Case {
+    const char* system;
+    NativeMachineReading reading;
+    uint16_t architecture;
+    bool supported;
+  };
+  const Case cases[] = {
+      // Windows 7 and 8: no IsWow64Process2; GetNativeSystemInfo sees past WOW64.
+      {"x64 Windows 7, 32-bit installer", {false, 0, kProcessorArchitectureAmd64},
+       kProcessorArchitectureAmd64, true},
+      {"x86 Windows 7", {false, 0, kProcessorArchitectureIntel}, kProcessorArchitectureIntel,
+       true},
+      {"IA-64 without the call", {false, 0, kProcessorArchitectureIa64}, kProcessorArchitectureIa64,
+       false},
+      // Windows 10 1709 and later: the machine IsWow64Process2 names wins.
+      {"x64 Windows 10", {true, kImageFileMachineAmd64, kProcessorArchitectureAmd64},
+       kProcessorArchitectureAmd64, true},
+      {"x86 Windows 10", {true, kImageFileMachineI386, kProcessorArchitectureIntel},
+       kProcessorArchitectureIntel, true},
+      // ARM64 Windows shows an x86 process an x86 (or x64) processor everywhere else.
+      {"ARM64 Windows 11, x86 emulated",
+       {true, kImageFileMachineArm64, kProcessorArchitectureIntel}, kProcessorArchitectureArm64,
+       false},
+      {"ARM64 Windows 11, x64 emulated",
+       {true, kImageFileMachineArm64, kProcessorArchitectureAmd64}, kProcessorArchitectureArm64,
+       false},
+      {"ARM (Thumb-2)", {true, kImageFileMachineArmNt, kProcessorArchitectureIntel},
+       kProcessorArchitectureArm, false},
+      {"a machine without a name", {true, 0x1234, kProcessorArchitectureIntel},
+       kProcessorArchitectureUnknown, false},
+      {"the call answered unknown", {true, kImageFileMachineUnknown, kProcessorArchitectureAmd64},
+       kProcessorArchitectureAmd64, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.system);
+    EXPECT_EQ(NativeArchitectureRule(c.reading), c.architecture);
+    EXPECT_EQ(SupportedArchitectureRule(NativeArchitectureRule(c.reading)), c.supported);
+  }
+  EXPECT_EQ(ArchitectureOfMachine(kImageFileMachineArm), kProcessorArchitectureArm);
+  EXPECT_EQ(ArchitectureOfMachine(kImageFileMachineThumb), kProcessorArchitectureArm);
+  EXPECT_EQ(ArchitectureOfMachine(kImageFileMachineIa64), kProcessorArchitectureIa64);
+}
+
 }  // namespace
 
 }  // namespace cumulo

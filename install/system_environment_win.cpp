@@ -9,6 +9,21 @@
 
 namespace cumulo {
 
+static_assert(kProcessorArchitectureIntel == PROCESSOR_ARCHITECTURE_INTEL);
+static_assert(kProcessorArchitectureArm == PROCESSOR_ARCHITECTURE_ARM);
+static_assert(kProcessorArchitectureIa64 == PROCESSOR_ARCHITECTURE_IA64);
+static_assert(kProcessorArchitectureAmd64 == PROCESSOR_ARCHITECTURE_AMD64);
+static_assert(kProcessorArchitectureArm64 == PROCESSOR_ARCHITECTURE_ARM64);
+static_assert(kProcessorArchitectureUnknown == PROCESSOR_ARCHITECTURE_UNKNOWN);
+static_assert(kImageFileMachineUnknown == IMAGE_FILE_MACHINE_UNKNOWN);
+static_assert(kImageFileMachineI386 == IMAGE_FILE_MACHINE_I386);
+static_assert(kImageFileMachineArm == IMAGE_FILE_MACHINE_ARM);
+static_assert(kImageFileMachineThumb == IMAGE_FILE_MACHINE_THUMB);
+static_assert(kImageFileMachineArmNt == IMAGE_FILE_MACHINE_ARMNT);
+static_assert(kImageFileMachineIa64 == IMAGE_FILE_MACHINE_IA64);
+static_assert(kImageFileMachineAmd64 == IMAGE_FILE_MACHINE_AMD64);
+static_assert(kImageFileMachineArm64 == IMAGE_FILE_MACHINE_ARM64);
+
 namespace {
 
 // A string the RPC runtime allocated, freed by it.
@@ -36,11 +51,31 @@ OsVersion ReadOsVersion() {
   return v;
 }
 
-uint16_t ReadProcessorArchitecture() {
+NativeMachineReading ReadNativeMachine() {
+  NativeMachineReading reading;
+  // Looked up at run time: Windows 7 and 8 have no such entry, and the program must load there.
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+  const auto isWow64Process2 =
+      kernel == nullptr ? nullptr
+                        : reinterpret_cast<IsWow64Process2Fn>(reinterpret_cast<void*>(
+                              GetProcAddress(kernel, "IsWow64Process2")));
+  USHORT processMachine = IMAGE_FILE_MACHINE_UNKNOWN;
+  USHORT nativeMachine = IMAGE_FILE_MACHINE_UNKNOWN;
+  if (isWow64Process2 != nullptr &&
+      isWow64Process2(GetCurrentProcess(), &processMachine, &nativeMachine)) {
+    reading.haveImageFileMachine = true;
+    reading.imageFileMachine = nativeMachine;
+  }
+  // Under WOW64 on x64 this names the x64 processor; on ARM64 it names the emulated one,
+  // which is why the call above comes first.
   SYSTEM_INFO info{};
-  GetSystemInfo(&info);
-  return info.wProcessorArchitecture;
+  GetNativeSystemInfo(&info);
+  reading.nativeSystemInfoArchitecture = info.wProcessorArchitecture;
+  return reading;
 }
+
+uint16_t ReadProcessorArchitecture() { return NativeArchitectureRule(ReadNativeMachine()); }
 
 bool IsWindows8OrLater() { return Windows8OrLaterRule(ReadOsVersion()); }
 bool IsWindows7OrLater() { return Windows7OrLaterRule(ReadOsVersion()); }

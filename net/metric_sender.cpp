@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "base/wide_text.h"
+#include "net/percent_encoding.h"
 #include "version.h"
 
 namespace cumulo {
@@ -31,7 +32,8 @@ struct MetricEvent {
 
 std::wstring MetricUrlTemplate(const std::wstring& host, const std::wstring& tag) {
   std::wstring t = L"https://" + host + L"/update?p=strato";
-  if (!tag.empty()) t += L"&utm=" + tag;
+  // Encoded, so that no tag can add a parameter, cut the query or make the URL invalid.
+  if (!tag.empty()) t += L"&utm=" + PercentEncode(tag);
   t += kEventSuffix;
   return t;
 }

@@ -26,7 +26,7 @@ struct MetricSenderOptions {
   std::chrono::milliseconds stopWait{5000};      // the destructor's bound
 };
 
-// The URL template: prefix, optional "&utm=" + tag, and the event suffix.
+// The URL template: prefix, optional "&utm=" + the percent-encoded tag, and the event suffix.
 std::wstring MetricUrlTemplate(const std::wstring& host, const std::wstring& tag);
 // Fills the suffix's four placeholders; nothing else of the template is touched.
 std::wstring FormatMetricUrl(const std::wstring& urlTemplate, const std::wstring& versionDigits,

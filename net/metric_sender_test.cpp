@@ -80,9 +80,14 @@ TEST(MetricUrl, FillsTheFourPlaceholdersAndNothingElse) {
       {L"", L"setup_run", 1, L"&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_setup_run:1"},
       {L"abc", L"first", 1,
        L"&utm=abc&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_first:1"},
+      {L"mailing_2026", L"x", 0,
+       L"&utm=mailing_2026&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_x:0"},
       {L"spring%20sale", L"x", 0,
-       L"&utm=spring%20sale&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_x:0"},
-      {L"%s%d", L"x", 7, L"&utm=%s%d&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_x:7"},
+       L"&utm=spring%2520sale&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_x:0"},
+      {L"%s%d", L"x", 7,
+       L"&utm=%25s%25d&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_x:7"},
+      {L"a&t=x#y z", L"x", 1,
+       L"&utm=a%26t%3Dx%23y%20z&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_x:1"},
       {L"", L"err", -1, L"&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_err:-1"},
       {L"", L"err", INT32_MIN,
        L"&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_err:-2147483648"},
@@ -193,7 +198,7 @@ TEST(MetricSender, TheTagAppliesToEventsQueuedBeforeItButSentAfter) {
   sender->SendMetric(L"before", 1);
   ASSERT_TRUE(gate->WaitFor([&] { return gate->waiting == 1; }));
   sender->SendMetric(L"queued", 2);
-  sender->SetUtm(L"spring%20sale");
+  sender->SetUtm(L"spring sale");
   gate->Open();
   sender.reset();
   std::lock_guard<std::mutex> lock(gate->mutex);

@@ -199,6 +199,7 @@ std::optional<LRESULT> InstallerDialogImpl::OnMessage(UINT message, WPARAM wPara
       return 0;
     case WM_DESTROY:
       progressPoster_->Detach();
+      model_.OnWindowGone();
       return std::nullopt;
     default:
       return std::nullopt;

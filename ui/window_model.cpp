@@ -101,6 +101,14 @@ void WindowModel::ReportFailure(const std::wstring& message) {
   view_.ShowWarning(message, MessageCaption(language_));
 }
 
+void WindowModel::OnWindowGone() {
+  shared_->windowClosed.store(true);
+  // Read after the flag: an outcome published before it is one no poll will report.
+  if (shared_->installOutcome.load() != InstallOutcome::SetupFailed) return;
+  const std::wstring logPath = shared_->failedSetupLogPath;
+  if (!logPath.empty()) view_.RemoveFile(logPath);
+}
+
 void WindowModel::OnCloseButton() {
   if (!userActed_) view_.SendMetric(L"closed", 1);
   userActed_ = true;
@@ -121,6 +129,8 @@ void WindowModel::OnInstallButton() {
   view_.StopTimer(WindowTimer::IdleTimer);
   shared_->progressPercent.store(0);
   ShowPercent();
+  // The last run's kept log is not this run's, also when this run's worker cannot start.
+  shared_->failedSetupLogPath.clear();
   shared_->installOutcome.exchange(InstallOutcome::Running);
   ApplyStateVisibility();
   view_.Log(L"Starting installation procedure...", LogLevel::Info);

@@ -32,6 +32,8 @@ class WindowModel {
   void OnCloseButton();
   void OnInstallButton();
   void OnDownloadProgress(uint32_t received, uint32_t total);
+  // The window is being destroyed: a failed setup's log it never offered is deleted.
+  void OnWindowGone();
 
   void ApplyStateVisibility();
   void ShowPercent();

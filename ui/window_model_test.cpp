@@ -232,6 +232,41 @@ TEST_F(WindowModelTest, AWorkerThatCannotStartIsReportedByThePollTimer) {
   EXPECT_EQ(shared->installOutcome.load(), InstallOutcome::Idle);
 }
 
+TEST_F(WindowModelTest, ANewRunDropsTheLastRunsLogPathEvenWithoutAWorker) {
+  Open();
+  shared->failedSetupLogPath = L"C:\\t\\Cumulo-kept.log";  // kept with "Journal" last time
+  view.workerStarts = false;
+  PressInstall();
+  EXPECT_EQ(shared->failedSetupLogPath, L"");
+  shared->installOutcome = InstallOutcome::DownloadFailed;  // what the start function stores
+  model.OnTimer(WindowTimer::PollTimer);
+  // The unexpected error as a warning; the kept log is neither offered nor deleted.
+  EXPECT_EQ(view.Only(L"warning").size(), 1u);
+  EXPECT_EQ(view.Count(L"error dialog"), 0u);
+  EXPECT_EQ(view.Only(L"delete"), Calls{});
+}
+
+TEST_F(WindowModelTest, AGoneWindowDeletesTheLogOfAnOutcomeItNeverReported) {
+  struct Case {
+    InstallOutcome outcome;
+    Calls deletes;
+  } cases[] = {
+      {InstallOutcome::SetupFailed, {L"delete C:\\t\\Cumulo-x.log"}},
+      {InstallOutcome::Running, {}},  // the worker deletes it when its setup fails
+      {InstallOutcome::Idle, {}},     // reported: the user chose already
+  };
+  for (const auto& c : cases) {
+    RecordingView v;
+    auto s = std::make_shared<InstallShared>();
+    WindowModel m(v, s, Language::English);
+    s->failedSetupLogPath = L"C:\\t\\Cumulo-x.log";
+    s->installOutcome = c.outcome;
+    m.OnWindowGone();
+    EXPECT_TRUE(s->windowClosed.load());
+    EXPECT_EQ(v.Only(L"delete"), c.deletes) << static_cast<int>(c.outcome);
+  }
+}
+
 TEST_F(WindowModelTest, PollTimerWaitsWhileRunningAndClosesOnSuccess) {
   Open();
   PressInstall();

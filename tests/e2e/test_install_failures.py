@@ -80,6 +80,24 @@ class InstallFailureTest(il.RoadTestCase):
         messages = e2e.journal_messages(run.log_path)
         self.assertEqual(messages.count("User started install procedure."), 2)
 
+    def test_window_closed_during_a_failing_setup_leaves_no_log(self):
+        run, road, window = self.open("closed", exit_codes="3,4", setup_delay_ms=3000)
+        il.press_install(window)
+        self.assertTrue(e2e.wait_until(lambda: road.setup_commands(), 60), "no setup started")
+        log = road.log_path_given()
+        self.files.append(log)
+        e2e.click(window, 1048, 32)  # the close button, while the setup runs
+        self.assertTrue(e2e.wait_until(lambda: not e2e.find_windows(), 10), "window stayed")
+        # The process ends after its worker, which finds no window to offer the log to.
+        self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_CLOSED)
+        self.assertEqual(len(road.setup_commands()), 2)
+        self.assertFalse(os.path.exists(log), "the setup log was left behind")
+        self.assertFalse(os.path.exists(road.package_path()))
+        self.assertEqual(e2e.stat_events(),
+                         [("first", 1), ("started", 1), ("error_exit_setup", 3),
+                          ("error_exit_setup", 4), ("failed_on_second_try", 1)])
+        self.assertEqual([m for level, m in run.journal() if level == "E"], [])
+
     def test_client_ignoring_close_keeps_the_installation_from_starting(self):
         road = self.new_road("stubborn")
         road.start_client("ignore_close")

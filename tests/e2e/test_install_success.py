@@ -25,13 +25,12 @@ class InstallSuccessTest(il.RoadTestCase):
         return run, road
 
     def assert_client_started_with_handoff(self, road):
-        argv = road.client_argv()
-        self.assertEqual(argv[-4:], ["-auth_email", EMAIL, "-auth_token", TOKEN])
-        line = road.client_command_line()
-        self.assertTrue(line.endswith('\\Cumulo.exe -auth_email "%s" -auth_token "%s"'
-                                      % (EMAIL, TOKEN)), line)
-        # The install folder has a space and is not quoted: the line is the designed one.
-        self.assertTrue(line.startswith(e2e.wine_path(road.install_dir) + "\\Cumulo.exe "), line)
+        # The install folder has a space; quoted, the path stays one argument.
+        client = e2e.wine_path(road.install_dir) + "\\Cumulo.exe"
+        self.assertIn(" ", client)
+        self.assertEqual(road.client_argv(), [client, "-auth_email", EMAIL, "-auth_token", TOKEN])
+        self.assertEqual(road.client_command_line(),
+                         '"%s" -auth_email "%s" -auth_token "%s"' % (client, EMAIL, TOKEN))
 
     def test_success_road(self):
         run, road = self.install("success", setup_delay_ms=1500)

@@ -68,16 +68,15 @@ TEST_F(AppLauncherTest, ClientGetsTheDesignedCommandLine) {
   const auto run = Launch({"user@example.com", "AbC-123_tok"});
   EXPECT_EQ(run.events, std::vector<std::wstring>{L"found_valid_tok:1"});
   EXPECT_TRUE(run.lines.empty());
-  // The path stays unquoted even with its space; the client sees the line unchanged.
+  // The folder has a space: the quoted path stays one argument.
+  const std::string client = Utf8Of(folder) + "\\Cumulo.exe";
   EXPECT_EQ(records_.Lines(L"client_cmdline.txt"),
-            std::vector<std::string>{Utf8Of(folder) +
-                                     "\\Cumulo.exe -auth_email \"user@example.com\" -auth_token "
+            std::vector<std::string>{"\"" + client +
+                                     "\" -auth_email \"user@example.com\" -auth_token "
                                      "\"AbC-123_tok\""});
-  const auto argv = records_.Lines(L"client_argv.txt");
-  ASSERT_GE(argv.size(), 4u);
-  EXPECT_EQ(
-      std::vector<std::string>(argv.end() - 4, argv.end()),
-      (std::vector<std::string>{"-auth_email", "user@example.com", "-auth_token", "AbC-123_tok"}));
+  EXPECT_EQ(records_.Lines(L"client_argv.txt"),
+            (std::vector<std::string>{client, "-auth_email", "user@example.com", "-auth_token",
+                                      "AbC-123_tok"}));
   EXPECT_LT(run.tookMs, 4000u);  // found at once, then the one-second settle
 }
 
@@ -100,6 +99,8 @@ TEST_F(AppLauncherTest, EmptyTokenStartsTheClientBare) {
   const auto run = Launch({"user@example.com", ""});
   EXPECT_EQ(run.events, std::vector<std::wstring>{L"not_found_token:1"});
   EXPECT_EQ(records_.Lines(L"client_cmdline.txt"),
+            std::vector<std::string>{"\"" + Utf8Of(folder) + "\\Cumulo.exe\""});
+  EXPECT_EQ(records_.Lines(L"client_argv.txt"),
             std::vector<std::string>{Utf8Of(folder) + "\\Cumulo.exe"});
 }
 

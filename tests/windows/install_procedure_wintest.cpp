@@ -111,8 +111,10 @@ TEST_F(InstallProcedureTest, SuccessRoad) {
 
   const auto line = records_.Lines(L"client_cmdline.txt");
   ASSERT_EQ(line.size(), 1u);
-  const std::string tail = "\\Cumulo.exe -auth_email \"user@example.com\" -auth_token \"tok-123\"";
+  const std::string tail =
+      "\\Cumulo.exe\" -auth_email \"user@example.com\" -auth_token \"tok-123\"";
   EXPECT_EQ(line[0].substr(line[0].size() - tail.size()), tail);
+  EXPECT_EQ(line[0].front(), '"');
 }
 
 TEST_F(InstallProcedureTest, FailedSetupKeepsItsLogForTheWindow) {

@@ -22,7 +22,7 @@ TEST_F(MetricSenderWinTest, SendsTheTelemetryRequest) {
   auto sender = MetricSender::Create(L"WCwin0001");
   sender->SendMetric(L"setup_run", 1);
   sender->SendMetric(L"err_code", -2147483647 - 1);
-  sender->SetUtm(L"spring%20sale");
+  sender->SetUtm(L"spring sale");
   sender->SendMetric(L"tagged", 1);
   sender.reset();
   const auto requests = fixture::Requests(fixture::StatHost());
@@ -41,6 +41,18 @@ TEST_F(MetricSenderWinTest, SendsTheTelemetryRequest) {
   EXPECT_EQ(first.substr(first.size() - 11), "setup_run:1");
   const std::string second = requests[1].query;
   EXPECT_EQ(second.substr(second.size() - 20), "err_code:-2147483648");
+}
+
+TEST_F(MetricSenderWinTest, AHostileTagArrivesAsOneEncodedValue) {
+  auto sender = MetricSender::Create(L"WCwin0001");
+  sender->SetUtm(L"a&t=x #%23\x00E9");
+  sender->SendMetric(L"first", 1);
+  sender.reset();
+  const auto requests = fixture::Requests(fixture::StatHost());
+  ASSERT_EQ(requests.size(), 1u);
+  // WinInet sends the escapes as they are: no forged parameter, no cut query.
+  EXPECT_EQ(requests[0].query,
+            std::string(kQueryHead) + "&utm=a%26t%3Dx%20%23%2523%C3%A9" + kQueryTail + "first:1");
 }
 
 TEST_F(MetricSenderWinTest, ARefusedEventIsSentAgain) {

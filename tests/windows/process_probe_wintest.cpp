@@ -54,6 +54,28 @@ TEST_F(ProcessProbeTest, CurrentProcessTokenAndImageName) {
   EXPECT_EQ(texts[0].rfind("Failed to get proc image name, error: ", 0), 0u) << texts[0];
 }
 
+TEST_F(ProcessProbeTest, ImageNameAndTokenNeedOnlyLimitedRights) {
+  HANDLE client = StartClient(L"normal");
+  ASSERT_NE(client, nullptr);
+  ASSERT_TRUE(WaitForClientRunning(true, 10000));
+  std::vector<std::string> texts;
+  const DiagnosticSink sink = [&texts](const std::string& t) { texts.push_back(t); };
+  // The rights the probes ask for, and no more: no memory reading, no full query rights.
+  HANDLE limited = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, GetProcessId(client));
+  ASSERT_NE(limited, nullptr);
+  EXPECT_EQ(GetProcessImageName(limited, sink), L"Cumulo.exe");
+  HANDLE token = nullptr;
+  EXPECT_TRUE(OpenProcessToken(limited, TOKEN_QUERY, &token));
+  if (token != nullptr) CloseHandle(token);
+  CloseHandle(limited);
+  EXPECT_TRUE(IsSameUserAsCurrentProcess(GetProcessId(client), sink));
+  EXPECT_TRUE(GetProcessTokenUser(GetProcessId(client), L"cumulo", sink));
+  EXPECT_TRUE(texts.empty());
+  TerminateProcess(client, 1);
+  WaitForSingleObject(client, 5000);
+  CloseHandle(client);
+}
+
 // A close request can reach the client only once its window exists.
 static void WaitForClientWindow() {
   for (int i = 0; i < 100; ++i) {

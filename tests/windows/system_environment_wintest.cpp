@@ -69,6 +69,21 @@ TEST(EnvironmentOnWine, VersionUnderWineSettings) {
   }
 }
 
+TEST(EnvironmentOnWine, NativeMachineOfThisX64Prefix) {
+  const NativeMachineReading reading = ReadNativeMachine();
+  EXPECT_EQ(reading.nativeSystemInfoArchitecture, PROCESSOR_ARCHITECTURE_AMD64);
+  // wine has IsWow64Process2 whatever version it reports; a system without it leaves the
+  // reading to GetNativeSystemInfo.
+  const bool hasCall =
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process2") != nullptr;
+  EXPECT_EQ(reading.haveImageFileMachine, hasCall);
+  if (reading.haveImageFileMachine) {
+    EXPECT_EQ(reading.imageFileMachine, IMAGE_FILE_MACHINE_AMD64);
+  }
+  EXPECT_EQ(ReadProcessorArchitecture(), PROCESSOR_ARCHITECTURE_AMD64);
+  EXPECT_TRUE(IsSupportedArchitecture());
+}
+
 TEST(EnvironmentOnWine, FoldersAndUniqueNames) {
   const std::wstring temp = GetTempFolder();
   ASSERT_FALSE(temp.empty());
