@@ -41,8 +41,8 @@ class DownloadPlatform {
                                                    uint32_t& error) = 0;
   // Opens the existing `path` for writing at `offset`, dropping anything after it, not
   // shared; null and `error` set when it cannot, or when the file is shorter than that.
-  virtual std::unique_ptr<DownloadFile> AppendDestination(const std::wstring& path,
-                                                          uint64_t offset, uint32_t& error) = 0;
+  virtual std::unique_ptr<DownloadFile> AppendDestination(const std::wstring& path, uint64_t offset,
+                                                          uint32_t& error) = 0;
   // Free bytes that this user may still write on the volume that holds `path`'s folder;
   // false when it cannot be told.
   [[nodiscard]] virtual bool FreeSpace(const std::wstring& path, uint64_t& bytes) = 0;

@@ -38,8 +38,8 @@ uint64_t ResumeOffset(const ResumeState& state) {
 std::wstring ResumeHeaders(const ResumeState& state) {
   const uint64_t offset = ResumeOffset(state);
   if (offset == 0) return std::wstring();
-  return L"Range: bytes=" + DecimalW(static_cast<int64_t>(offset)) + L"-\r\nIf-Range: " + state.validator +
-         L"\r\n";
+  return L"Range: bytes=" + DecimalW(static_cast<int64_t>(offset)) + L"-\r\nIf-Range: " +
+         state.validator + L"\r\n";
 }
 
 std::wstring ResumeValidator(const HeaderTable& headers) {
@@ -83,7 +83,8 @@ ResumeState StartedFile(const HeaderTable& headers, uint32_t contentLength) {
   state.validator = ResumeValidator(headers);
   state.length = contentLength;
   const auto ranges = headers.find(L"Accept-Ranges");
-  state.rangesAccepted = ranges != headers.end() && EqualsIgnoringAsciiCase(ranges->second, L"bytes");
+  state.rangesAccepted =
+      ranges != headers.end() && EqualsIgnoringAsciiCase(ranges->second, L"bytes");
   return state;
 }
 

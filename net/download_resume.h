@@ -10,10 +10,10 @@
 namespace cumulo {
 
 struct ResumeState {
-  std::wstring validator;  // of the 200 that began the file: a strong ETag, else Last-Modified
-  uint32_t length = 0;     // that answer's Content-Length; 0 when it announced none
+  std::wstring validator;       // of the 200 that began the file: a strong ETag, else Last-Modified
+  uint32_t length = 0;          // that answer's Content-Length; 0 when it announced none
   bool rangesAccepted = false;  // it said "Accept-Ranges: bytes"
-  uint64_t written = 0;    // bytes of the file that this download has on disk
+  uint64_t written = 0;         // bytes of the file that this download has on disk
 };
 
 // Where the next attempt continues the file: 0 to start it again, else the number of

@@ -149,7 +149,8 @@ class WinDownloadPlatform : public DownloadPlatform {
   bool FreeSpace(const std::wstring& path, uint64_t& bytes) override {
     // The folder, with its separator: any folder of a volume names that volume.
     const size_t separator = path.find_last_of(L"\\/");
-    const std::wstring folder = separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);
+    const std::wstring folder =
+        separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);
     ULARGE_INTEGER available = {};
     if (!GetDiskFreeSpaceExW(folder.empty() ? nullptr : folder.c_str(), &available, nullptr,
                              nullptr)) {
