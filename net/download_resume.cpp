@@ -78,6 +78,12 @@ BodyPlan PlanBody(const ResumeState& state, uint64_t offset, uint32_t status,
   return BodyPlan::Append;
 }
 
+ResumeState Forgotten(const ResumeState& state) {
+  ResumeState forgotten;
+  forgotten.written = state.written;
+  return forgotten;
+}
+
 ResumeState StartedFile(const HeaderTable& headers, uint32_t contentLength) {
   ResumeState state;
   state.validator = ResumeValidator(headers);

@@ -41,6 +41,10 @@ enum class BodyPlan {
 [[nodiscard]] BodyPlan PlanBody(const ResumeState& state, uint64_t offset, uint32_t status,
                                 const HeaderTable& headers);
 
+// The state once the partial file may not be continued: only what it holds on disk
+// is kept, for the free-space check of the attempt that writes it anew.
+[[nodiscard]] ResumeState Forgotten(const ResumeState& state);
+
 // The state after a 200 that begins the file, before any byte is written.
 [[nodiscard]] ResumeState StartedFile(const HeaderTable& headers, uint32_t contentLength);
 

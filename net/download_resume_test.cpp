@@ -98,6 +98,9 @@ TEST(DownloadResume, StartsTheFileFromTheFirstAnswer) {
   EXPECT_EQ(s.written, 0u);
   EXPECT_FALSE(StartedFile({{L"Accept-Ranges", L"bytes, none"}}, 9).rangesAccepted);
   EXPECT_EQ(SpaceNeeded(Partial(400), 1000), 600u);
+  const ResumeState forgotten = Forgotten(Partial(400));
+  EXPECT_EQ(ResumeOffset(forgotten), 0u) << "never continued";
+  EXPECT_EQ(SpaceNeeded(forgotten, 1000), 600u) << "its bytes are still on disk";
   EXPECT_EQ(SpaceNeeded(Partial(5000), 1000), 0u);
 }
 

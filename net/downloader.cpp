@@ -91,7 +91,7 @@ AttemptResult Downloader::Attempt(const std::wstring& url, const std::wstring& p
   const BodyPlan plan = PlanBody(resume, offset, status, headers);
   if (plan == BodyPlan::NotABody) return {DownloadCode::Retry, {}};
   if (plan == BodyPlan::Distrust) {
-    resume = ResumeState();
+    resume = Forgotten(resume);
     return {DownloadCode::Retry, {}};
   }
   const bool append = plan == BodyPlan::Append;
@@ -134,7 +134,7 @@ AttemptResult Downloader::Attempt(const std::wstring& url, const std::wstring& p
     if (append && received + got > total) {
       // More than the range announced: none of this answer can be trusted.
       file.reset();
-      resume = ResumeState();
+      resume = Forgotten(resume);
       return {DownloadCode::Retry, {}};
     }
     if (const uint32_t error = file->Write(buffer.data(), got)) return FileFailure(error);
