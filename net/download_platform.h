@@ -11,8 +11,9 @@ namespace cumulo {
 class DownloadRequest {
  public:
   virtual ~DownloadRequest() = default;
-  // Connects, opens the GET, adds the user-agent header and sends the request.
-  [[nodiscard]] virtual uint32_t Send() = 0;
+  // Connects, opens the GET, adds the user-agent header and sends the request with
+  // `headers` (each line ending in CR LF; empty for none).
+  [[nodiscard]] virtual uint32_t Send(const std::wstring& headers) = 0;
   [[nodiscard]] virtual bool QueryStatus(uint32_t& status) = 0;
   // Status line first, lines separated by CR LF.
   [[nodiscard]] virtual bool QueryRawHeaders(std::wstring& block) = 0;
@@ -38,6 +39,13 @@ class DownloadPlatform {
   // Creates or truncates `path` for writing, not shared; null and `error` set on failure.
   virtual std::unique_ptr<DownloadFile> CreateDestination(const std::wstring& path,
                                                    uint32_t& error) = 0;
+  // Opens the existing `path` for writing at `offset`, dropping anything after it, not
+  // shared; null and `error` set when it cannot, or when the file is shorter than that.
+  virtual std::unique_ptr<DownloadFile> AppendDestination(const std::wstring& path, uint64_t offset,
+                                                          uint32_t& error) = 0;
+  // Free bytes that this user may still write on the volume that holds `path`'s folder;
+  // false when it cannot be told.
+  [[nodiscard]] virtual bool FreeSpace(const std::wstring& path, uint64_t& bytes) = 0;
 };
 
 // WinInet and the file system on Windows; a stand-in that opens nothing elsewhere.

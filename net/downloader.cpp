@@ -7,6 +7,7 @@
 #include "base/wide_text.h"
 #include "net/download_attempts.h"
 #include "net/download_platform.h"
+#include "net/download_resume.h"
 #include "net/header_table.h"
 
 namespace cumulo {
@@ -27,28 +28,39 @@ Downloader::~Downloader() = default;
 
 DownloadCode Downloader::Download(const std::wstring& url, const std::wstring& path) {
   LogInfo(L"Downloading file: " + url);
-  return RunDownloadAttempts(url, maxAttempts_,
-                             [&](const std::wstring& current) { return TryDownload(current, path); });
+  ResumeState resume;
+  return RunDownloadAttempts(url, maxAttempts_, [&](const std::wstring& current) {
+    return GuardedAttempt(current, path, resume);
+  });
 }
 
-AttemptResult Downloader::TryDownload(const std::wstring& url,
-                                                              const std::wstring& path) {
+AttemptResult Downloader::TryDownload(const std::wstring& url, const std::wstring& path) {
+  ResumeState fresh;
+  return GuardedAttempt(url, path, fresh);
+}
+
+AttemptResult Downloader::GuardedAttempt(const std::wstring& url, const std::wstring& path,
+                                         ResumeState& resume) {
   try {
-    return Attempt(url, path);
+    return Attempt(url, path, resume);
   } catch (...) {
     // Out of memory, or a progress hook that threw: the attempt failed, the loop goes on.
     return {DownloadCode::Retry, {}};
   }
 }
 
-AttemptResult Downloader::Attempt(const std::wstring& url,
-                                                          const std::wstring& path) {
+AttemptResult Downloader::Attempt(const std::wstring& url, const std::wstring& path,
+                                  ResumeState& resume) {
   LogInfo(L"Downloader, trying download: " + url);
+  const uint64_t offset = ResumeOffset(resume);
+  if (offset != 0) {
+    LogInfo(L"Downloader, resuming from byte: " + DecimalW(static_cast<int64_t>(offset)));
+  }
   std::unique_ptr<DownloadRequest> request =
       platform_ ? platform_->OpenRequest(url, userAgent_) : nullptr;
   if (!request) return {DownloadCode::Retry, {}};
 
-  if (const uint32_t error = request->Send()) return NetworkFailure(error);
+  if (const uint32_t error = request->Send(ResumeHeaders(resume))) return NetworkFailure(error);
 
   uint32_t status = 0;
   if (!request->QueryStatus(status)) return {DownloadCode::NoStatus, {}};
@@ -68,21 +80,49 @@ AttemptResult Downloader::Attempt(const std::wstring& url,
     contentLength = 0;
   }
 
+  // A redirect keeps what the file has, so that the new URL is asked for the rest too.
   if (status == 301 || status == 302 || status == 303) {
     const auto location = headers.find(L"Location");
     if (location == headers.end()) return {DownloadCode::Retry, {}};
     return {DownloadCode::Redirect, location->second};
   }
-  // 401 and every status without a rule of its own (206, 304, 404, 500, ...) leave the
-  // destination alone: only a 200 body may count as the file.
-  if (status != 200) return {DownloadCode::Retry, {}};
+  // 401 and every status without a rule of its own (304, 404, 500, ...) leave the
+  // destination alone: only a 200 body, or a 206 that continues it, may count as the file.
+  const BodyPlan plan = PlanBody(resume, offset, status, headers);
+  if (plan == BodyPlan::NotABody) return {DownloadCode::Retry, {}};
+  if (plan == BodyPlan::Distrust) {
+    resume = Forgotten(resume);
+    return {DownloadCode::Retry, {}};
+  }
+  const bool append = plan == BodyPlan::Append;
+  const uint32_t total = append ? resume.length : contentLength;
+
+  // Known in advance, a disk too small ends the download before a byte is written.
+  uint64_t freeBytes = 0;
+  if (total != 0 && platform_->FreeSpace(path, freeBytes) &&
+      freeBytes < SpaceNeeded(resume, total)) {
+    return FileFailure(download_errors::kDiskFull);
+  }
 
   uint32_t fileError = 0;
-  std::unique_ptr<DownloadFile> file = platform_->CreateDestination(path, fileError);
-  if (!file) return FileFailure(fileError);
+  std::unique_ptr<DownloadFile> file;
+  if (append) {
+    file = platform_->AppendDestination(path, offset, fileError);
+    if (!file) {
+      // The partial file is gone or changed: the next attempt writes it anew, and any
+      // real fault of the destination shows there with its own line and event.
+      LogWarning(L"Downloader, partial file unusable: " + UnsignedDecimalW(fileError));
+      resume = ResumeState();
+      return {DownloadCode::Retry, {}};
+    }
+  } else {
+    file = platform_->CreateDestination(path, fileError);
+    if (!file) return FileFailure(fileError);
+    resume = StartedFile(headers, contentLength);
+  }
 
   std::vector<uint8_t> buffer(kChunkSize);
-  uint64_t received = 0;
+  uint64_t received = offset;
   for (;;) {
     uint32_t got = 0;
     if (const uint32_t error = request->Read(buffer.data(), kChunkSize, got)) {
@@ -91,16 +131,23 @@ AttemptResult Downloader::Attempt(const std::wstring& url,
     }
     if (got == 0) break;
     got = std::min(got, kChunkSize);
+    if (append && received + got > total) {
+      // More than the range announced: none of this answer can be trusted.
+      file.reset();
+      resume = Forgotten(resume);
+      return {DownloadCode::Retry, {}};
+    }
     if (const uint32_t error = file->Write(buffer.data(), got)) return FileFailure(error);
     received += got;
-    if (contentLength != 0 && progress) {
-      progress(static_cast<uint32_t>(std::min<uint64_t>(received, UINT32_MAX)), contentLength);
+    resume.written = received;
+    if (total != 0 && progress) {
+      progress(static_cast<uint32_t>(std::min<uint64_t>(received, UINT32_MAX)), total);
     }
   }
   if (const uint32_t error = file->Close()) return FileFailure(error);
   file.reset();
   // A body that ends early without an error is a broken connection, not the package.
-  if (contentLength != 0 && received < contentLength) {
+  if (total != 0 && received < total) {
     return NetworkFailure(download_errors::kConnectionReset);
   }
 

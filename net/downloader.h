@@ -11,6 +11,7 @@
 namespace cumulo {
 
 class DownloadPlatform;
+struct ResumeState;
 
 enum class DownloadCode : int32_t {
   NoStatus = 1,
@@ -42,14 +43,16 @@ class Downloader {
 
   // The whole download; blocks the calling thread.
   [[nodiscard]] DownloadCode Download(const std::wstring& url, const std::wstring& path);
-  // One attempt.
-  [[nodiscard]] AttemptResult TryDownload(const std::wstring& url,
-                                                                  const std::wstring& path);
+  // One attempt, as the first of a download: it continues no earlier file.
+  [[nodiscard]] AttemptResult TryDownload(const std::wstring& url, const std::wstring& path);
 
   ProgressCallback progress;  // may be empty
 
  private:
-  AttemptResult Attempt(const std::wstring& url, const std::wstring& path);
+  // One attempt of a download whose partial file `resume` describes; updates it.
+  AttemptResult GuardedAttempt(const std::wstring& url, const std::wstring& path,
+                               ResumeState& resume);
+  AttemptResult Attempt(const std::wstring& url, const std::wstring& path, ResumeState& resume);
   AttemptResult NetworkFailure(uint32_t error);
   AttemptResult FileFailure(uint32_t error);
 

@@ -15,6 +15,12 @@ class NoDownloadPlatform : public DownloadPlatform {
     error = download_errors::kAccessDenied;
     return nullptr;
   }
+  std::unique_ptr<DownloadFile> AppendDestination(const std::wstring&, uint64_t,
+                                                  uint32_t& error) override {
+    error = download_errors::kAccessDenied;
+    return nullptr;
+  }
+  bool FreeSpace(const std::wstring&, uint64_t&) override { return false; }
 };
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,24 +23,47 @@ struct Answer {
   bool hasHeaders = true;
   std::wstring headers = L"HTTP/1.0 200 OK\r\n";
   std::vector<uint32_t> chunks;  // body reads, in bytes
+  uint64_t bodyStart = 0;        // where the body lies in the file (a 206's first byte)
   uint32_t readError = 0;        // after the chunks, instead of the end
   uint32_t createError = 0;
   uint32_t writeError = 0;       // for the write that would pass writeLimit bytes
   uint64_t writeLimit = UINT64_MAX;
+  uint32_t appendError = 0;      // reopening the partial file fails with it
+  std::optional<uint64_t> freeSpace;  // what the volume has for this attempt; unknown unless set
 };
+
+// The byte at position `at` of the file that every scripted body is a part of.
+char PatternByte(uint64_t at) { return static_cast<char>('a' + at % 26); }
+
+bool IsWholeFile(const std::wstring& content, size_t length) {
+  if (content.size() != length) return false;
+  for (size_t i = 0; i < length; ++i) {
+    if (content[i] != static_cast<wchar_t>(PatternByte(i))) return false;
+  }
+  return true;
+}
 
 struct Platform : DownloadPlatform {
   std::deque<Answer> answers;
   std::vector<std::wstring> openedUrls;
   std::vector<std::wstring> agents;
+  std::vector<std::wstring> sentHeaders;  // per sent request
   std::wstring fileContent;  // one character per byte written
   int filesCreated = 0;
+  int filesAppended = 0;
   bool fileClosed = false;
+  std::vector<std::wstring> spaceQueries;
 
   struct Request : DownloadRequest {
+    Platform* owner;
     Answer a;
     size_t next = 0;
-    uint32_t Send() override { return a.sendError; }
+    uint64_t position = 0;
+    uint32_t Send(const std::wstring& headers) override {
+      owner->sentHeaders.push_back(headers);
+      position = a.bodyStart;
+      return a.sendError;
+    }
     bool QueryStatus(uint32_t& s) override {
       if (a.hasStatus) s = a.status;
       return a.hasStatus;
@@ -54,7 +78,7 @@ struct Platform : DownloadPlatform {
         return a.readError;
       }
       got = std::min(capacity, a.chunks[next++]);
-      for (uint32_t i = 0; i < got; ++i) buffer[i] = static_cast<uint8_t>('a' + i % 26);
+      for (uint32_t i = 0; i < got; ++i) buffer[i] = static_cast<uint8_t>(PatternByte(position++));
       return 0;
     }
   };
@@ -83,6 +107,7 @@ struct Platform : DownloadPlatform {
     if (!answers.empty()) answers.pop_front();
     if (!current.opens) return nullptr;
     auto r = std::make_unique<Request>();
+    r->owner = this;
     r->a = current;
     return r;
   }
@@ -98,6 +123,26 @@ struct Platform : DownloadPlatform {
     f->owner = this;
     f->a = current;
     return f;
+  }
+  std::unique_ptr<DownloadFile> AppendDestination(const std::wstring&, uint64_t offset,
+                                                  uint32_t& error) override {
+    if (current.appendError || fileContent.size() < offset) {
+      error = current.appendError ? current.appendError : 38;
+      return nullptr;
+    }
+    ++filesAppended;
+    fileContent.resize(offset);
+    fileClosed = false;
+    auto f = std::make_unique<File>();
+    f->owner = this;
+    f->a = current;
+    return f;
+  }
+  bool FreeSpace(const std::wstring& path, uint64_t& bytes) override {
+    spaceQueries.push_back(path);
+    if (!current.freeSpace) return false;
+    bytes = *current.freeSpace;
+    return true;
   }
 };
 
@@ -308,6 +353,228 @@ TEST_F(DownloaderTest, AFileFailureEndsTheDownloadAfterOneAttempt) {
 TEST(DownloaderStandIn, WithoutAPlatformEveryAttemptIsRetried) {
   Downloader d(nullptr, L"ua", 3, nullptr);
   EXPECT_EQ(d.Download(L"https://h/f", L"dest"), DownloadCode::Retry);
+}
+
+
+namespace {
+const wchar_t kResumable[] = L"Content-Length: 40000\r\nETag: \"v1\"\r\nAccept-Ranges: bytes\r\n";
+const wchar_t kRangeFrom16484[] = L"Range: bytes=16484-\r\nIf-Range: \"v1\"\r\n";
+
+std::vector<uint32_t> Chunks(uint64_t bytes) {
+  std::vector<uint32_t> out;
+  for (; bytes > 16384; bytes -= 16384) out.push_back(16384);
+  if (bytes > 0) out.push_back(static_cast<uint32_t>(bytes));
+  return out;
+}
+
+// The 40000-byte file, whole.
+Answer Whole(const std::wstring& headers = kResumable) { return Ok(headers, Chunks(40000)); }
+
+// A 200 of the 40000-byte file whose connection breaks after `bytes`.
+Answer CutAfter(uint64_t bytes, const std::wstring& headers = kResumable) {
+  Answer a = Ok(headers, Chunks(bytes));
+  a.readError = 12030;
+  return a;
+}
+
+// A 206 with the rest of the 40000-byte file from `from`, or with what `range` claims.
+Answer Rest(uint64_t from, const std::wstring& range = L"") {
+  Answer a;
+  a.status = 206;
+  a.headers = L"HTTP/1.0 206 Partial Content\r\nContent-Range: " +
+              (range.empty() ? L"bytes " + std::to_wstring(from) + L"-39999/40000" : range) +
+              L"\r\nContent-Length: " + std::to_wstring(40000 - from) + L"\r\n";
+  a.chunks = Chunks(40000 - from);
+  a.bodyStart = from;
+  return a;
+}
+
+size_t IndexOf(const std::vector<std::string>& lines, const std::string& line, size_t nth) {
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i] == line && nth-- == 0) return i;
+  }
+  return lines.size();
+}
+}  // namespace
+
+TEST_F(DownloaderTest, ACutDownloadAsksForTheRestAndAppendsIt) {
+  platform->answers = {CutAfter(16484), Rest(16484)};
+  EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed);
+  EXPECT_TRUE(IsWholeFile(platform->fileContent, 40000));
+  EXPECT_EQ(platform->filesCreated, 1);
+  EXPECT_EQ(platform->filesAppended, 1);
+  EXPECT_EQ(platform->sentHeaders, (std::vector<std::wstring>{L"", kRangeFrom16484}));
+  const std::vector<Progress> expected = {
+      {16384, 40000}, {16484, 40000}, {32868, 40000}, {40000, 40000}};
+  EXPECT_EQ(calls, expected) << "progress goes on from the resume point";
+  const auto lines = journal.Messages();
+  const size_t second = IndexOf(lines, "Downloader, trying download: https://h/f", 1);
+  ASSERT_LT(second + 1, lines.size());
+  EXPECT_EQ(lines[second + 1], "Downloader, resuming from byte: 16484");
+  EXPECT_EQ(journal.Count("Downloader, resuming from byte: 16484"), 1u);
+  EXPECT_EQ(journal.Count("    Content-Range: bytes 16484-39999/40000"), 1u);
+  EXPECT_EQ(lines.back(), "Downloader completed succesfully.");
+  EXPECT_EQ(Events(), std::vector<std::wstring>{L"err_setup_network:1"});
+}
+
+TEST_F(DownloaderTest, AnythingButTheExactRestStartsTheFileOver) {
+  Answer overrun = Rest(16484);
+  overrun.chunks.push_back(100);
+  const struct {
+    const char* what;
+    Answer answer;
+    size_t attempts;
+  } cases[] = {
+      {"a 200: the file as it is now", Whole(L"Content-Length: 40000\r\nETag: \"v2\"\r\n"), 2},
+      {"416", Status(416, L"Content-Range: bytes */40000\r\n"), 3},
+      {"another first byte", Rest(16484, L"bytes 16000-39999/40000"), 3},
+      {"another total", Rest(16484, L"bytes 16484-49999/50000"), 3},
+      {"a range that stops short", Rest(16484, L"bytes 16484-39998/40000"), 3},
+      {"a malformed range", Rest(16484, L"bytes 16484-39999/4e4"), 3},
+      {"another unit", Rest(16484, L"items 16484-39999/40000"), 3},
+      {"no range", Status(206, L"Content-Length: 23516\r\n"), 3},
+      {"a length that disagrees", Status(206, L"Content-Range: bytes 16484-39999/40000\r\n"
+                                              L"Content-Length: 100\r\n"), 3},
+      {"more body than the range", overrun, 3},
+      {"a 404", Status(404), 3},
+  };
+  for (const auto& c : cases) {
+    platform = std::make_shared<Platform>();
+    downloader = std::make_unique<Downloader>(sender, L"ua", 5, platform);
+    platform->answers = {CutAfter(16484), c.answer, Whole()};
+    JournalCapture attempt;
+    EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed) << c.what;
+    EXPECT_TRUE(IsWholeFile(platform->fileContent, 40000)) << c.what;
+    EXPECT_EQ(platform->openedUrls.size(), c.attempts) << c.what;
+    ASSERT_GE(platform->sentHeaders.size(), 2u) << c.what;
+    EXPECT_EQ(platform->sentHeaders[1], kRangeFrom16484) << c.what;
+    if (c.attempts == 3) {
+      EXPECT_EQ(platform->sentHeaders[2], L"") << c.what;
+    }
+    EXPECT_EQ(platform->filesCreated, 2) << c.what;
+    EXPECT_EQ(attempt.Count("Downloader completed succesfully."), 1u) << c.what;
+  }
+}
+
+TEST_F(DownloaderTest, OnlyAFirstAnswerThatAllowsRangesIsResumed) {
+  const struct {
+    const wchar_t* headers;
+    const wchar_t* next;  // the headers of the attempt after the cut
+  } cases[] = {
+      {kResumable, kRangeFrom16484},
+      {L"Content-Length: 40000\r\nLast-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n"
+       L"Accept-Ranges: bytes\r\n",
+       L"Range: bytes=16484-\r\nIf-Range: Tue, 01 Dec 2026 10:00:00 GMT\r\n"},
+      {L"Content-Length: 40000\r\nAccept-Ranges: bytes\r\n", L""},
+      {L"Content-Length: 40000\r\nETag: W/\"v1\"\r\nLast-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n"
+       L"Accept-Ranges: bytes\r\n", L""},
+      {L"Content-Length: 40000\r\nETag: \"v\x01\"\r\nAccept-Ranges: bytes\r\n", L""},
+      {L"Content-Length: 40000\r\nETag: \"v1\"\r\n", L""},
+      {L"Content-Length: 40000\r\nETag: \"v1\"\r\nAccept-Ranges: none\r\n", L""},
+      {L"ETag: \"v1\"\r\nAccept-Ranges: bytes\r\n", L""},
+  };
+  for (const auto& c : cases) {
+    platform = std::make_shared<Platform>();
+    downloader = std::make_unique<Downloader>(sender, L"ua", 5, platform);
+    platform->answers = {CutAfter(16484, c.headers), Whole()};
+    EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed) << c.headers;
+    ASSERT_EQ(platform->sentHeaders.size(), 2u) << c.headers;
+    EXPECT_EQ(platform->sentHeaders[1], c.next) << c.headers;
+  }
+}
+
+TEST_F(DownloaderTest, ARedirectDuringAResumedAttemptKeepsTheRange) {
+  platform->answers = {CutAfter(16484), Status(302, L"Location: https://mirror/f\r\n"),
+                       Rest(16484)};
+  EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed);
+  EXPECT_EQ(platform->openedUrls.back(), L"https://mirror/f");
+  EXPECT_EQ(platform->sentHeaders,
+            (std::vector<std::wstring>{L"", kRangeFrom16484, kRangeFrom16484}));
+  EXPECT_TRUE(IsWholeFile(platform->fileContent, 40000));
+  EXPECT_EQ(journal.Count("Downloader, resuming from byte: 16484"), 2u);
+}
+
+TEST_F(DownloaderTest, ResumedAttemptsCountAmongTheFive) {
+  platform->answers = {CutAfter(100)};
+  for (uint64_t from = 100; from < 500; from += 100) {
+    Answer part = Rest(from);
+    part.chunks = {100};
+    part.readError = 12030;
+    platform->answers.push_back(part);
+  }
+  platform->answers.push_back(Whole());
+  EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Retry);
+  EXPECT_EQ(platform->openedUrls.size(), 5u);
+  EXPECT_TRUE(IsWholeFile(platform->fileContent, 500)) << "the partial file stays, in order";
+  for (const char* line : {"Downloader, resuming from byte: 100", "Downloader, resuming from byte: 400"}) {
+    EXPECT_EQ(journal.Count(line), 1u) << line;
+  }
+  ASSERT_EQ(calls.size(), 5u);
+  for (size_t i = 0; i < calls.size(); ++i) EXPECT_EQ(calls[i].received, 100 * (i + 1));
+  EXPECT_EQ(Events(), std::vector<std::wstring>(5, L"err_setup_network:1"));
+}
+
+TEST_F(DownloaderTest, AStray206IsNotTheFile) {
+  platform->answers = {Rest(0), Whole()};
+  EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed);
+  EXPECT_EQ(platform->openedUrls.size(), 2u);
+  EXPECT_EQ(platform->filesCreated, 1);
+  EXPECT_EQ(platform->sentHeaders, (std::vector<std::wstring>{L"", L""}));
+}
+
+TEST_F(DownloaderTest, APartialFileThatCannotBeReopenedIsWrittenAgain) {
+  Answer rest = Rest(16484);
+  rest.appendError = 2;
+  platform->answers = {CutAfter(16484), rest, Whole()};
+  EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed);
+  EXPECT_EQ(platform->sentHeaders[2], L"");
+  EXPECT_TRUE(IsWholeFile(platform->fileContent, 40000));
+  EXPECT_EQ(journal.Count("Downloader, partial file unusable: 2"), 1u);
+  EXPECT_EQ(Events(), std::vector<std::wstring>{L"err_setup_network:1"});
+}
+
+TEST_F(DownloaderTest, TooLittleFreeSpaceEndsTheDownloadBeforeWriting) {
+  const auto withSpace = [](Answer a, std::optional<uint64_t> space) {
+    a.freeSpace = space;
+    return a;
+  };
+  const struct {
+    const char* what;
+    std::deque<Answer> answers;
+    DownloadCode code;
+  } cases[] = {
+      {"one byte short", {withSpace(Whole(), 39999)}, DownloadCode::DiskFull},
+      {"exactly enough", {withSpace(Whole(), 40000)}, DownloadCode::Completed},
+      {"free space unknown", {Whole()}, DownloadCode::Completed},
+      {"no length to compare", {withSpace(Ok(L"", {300}), 0)}, DownloadCode::Completed},
+      {"a resume needs only the rest", {CutAfter(16484), withSpace(Rest(16484), 23516)},
+       DownloadCode::Completed},
+      {"a restart reuses what the file had", {CutAfter(16484), withSpace(Whole(), 23516)},
+       DownloadCode::Completed},
+      {"the rest does not fit", {CutAfter(16484), withSpace(Rest(16484), 23515)},
+       DownloadCode::DiskFull},
+      {"a refused resume still counts the partial file",
+       {CutAfter(16484), Status(416), withSpace(Whole(), 23516)}, DownloadCode::Completed},
+  };
+  std::vector<std::wstring> expected;
+  for (const auto& c : cases) {
+    platform = std::make_shared<Platform>();
+    downloader = std::make_unique<Downloader>(sender, L"ua", 5, platform);
+    platform->answers = c.answers;
+    JournalCapture attempt;
+    EXPECT_EQ(downloader->Download(L"https://h/f", L"C:\\Temp\\f.exe"), c.code) << c.what;
+    EXPECT_EQ(platform->openedUrls.size(), c.answers.size()) << c.what;
+    const bool resumed = c.answers.size() > 1;
+    if (resumed) expected.push_back(L"err_setup_network:1");
+    if (c.code == DownloadCode::DiskFull) {
+      EXPECT_EQ(attempt.Count("Downloader file error: 112"), 1u) << c.what;
+      EXPECT_EQ(platform->filesCreated, resumed ? 1 : 0) << c.what;
+      EXPECT_EQ(platform->fileContent.size(), resumed ? 16484u : 0u) << c.what;
+      expected.push_back(L"err_setup_no_space:1");
+    }
+  }
+  EXPECT_EQ(platform->spaceQueries.at(0), L"C:\\Temp\\f.exe");
+  EXPECT_EQ(Events(), expected);
 }
 
 }  // namespace cumulo

@@ -23,7 +23,7 @@ class WinInetRequest : public DownloadRequest {
   WinInetRequest(ScopedInternetSession session, CrackedUrl target, std::wstring userAgent)
       : session_(std::move(session)), target_(std::move(target)), userAgent_(std::move(userAgent)) {}
 
-  uint32_t Send() override {
+  uint32_t Send(const std::wstring& headers) override {
     connection_.Reset(InternetConnectW(session_.Get(), target_.server.c_str(), target_.port,
                                        nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, kContext));
     if (!connection_) return GetLastError();
@@ -34,7 +34,10 @@ class WinInetRequest : public DownloadRequest {
     // Its result does not matter: the session's agent string is the same text.
     HttpAddRequestHeadersW(request_.Get(), header.c_str(), static_cast<DWORD>(header.size()),
                            HTTP_ADDREQ_FLAG_ADD_IF_NEW);
-    if (!HttpSendRequestW(request_.Get(), nullptr, 0, nullptr, 0)) return GetLastError();
+    const wchar_t* extra = headers.empty() ? nullptr : headers.c_str();
+    if (!HttpSendRequestW(request_.Get(), extra, static_cast<DWORD>(headers.size()), nullptr, 0)) {
+      return GetLastError();
+    }
     return 0;
   }
 
@@ -115,6 +118,46 @@ class WinDownloadPlatform : public DownloadPlatform {
       return nullptr;
     }
     return std::make_unique<WinFile>(std::move(file));
+  }
+
+  std::unique_ptr<DownloadFile> AppendDestination(const std::wstring& path, uint64_t offset,
+                                                  uint32_t& error) override {
+    ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+      error = GetLastError();
+      return nullptr;
+    }
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.Get(), &size)) {
+      error = GetLastError();
+      return nullptr;
+    }
+    if (static_cast<uint64_t>(size.QuadPart) < offset) {
+      error = ERROR_HANDLE_EOF;
+      return nullptr;
+    }
+    LARGE_INTEGER at = {};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(file.Get())) {
+      error = GetLastError();
+      return nullptr;
+    }
+    return std::make_unique<WinFile>(std::move(file));
+  }
+
+  bool FreeSpace(const std::wstring& path, uint64_t& bytes) override {
+    // The folder, with its separator: any folder of a volume names that volume.
+    const size_t separator = path.find_last_of(L"\\/");
+    const std::wstring folder =
+        separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);
+    ULARGE_INTEGER available = {};
+    if (!GetDiskFreeSpaceExW(folder.empty() ? nullptr : folder.c_str(), &available, nullptr,
+                             nullptr)) {
+      return false;
+    }
+    bytes = available.QuadPart;
+    return true;
   }
 };
 }  // namespace

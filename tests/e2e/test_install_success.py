@@ -114,5 +114,46 @@ class InstallSuccessTest(il.RoadTestCase):
                          ["first", "started", "found_valid_tok", "setup_run"])
 
 
+    def test_package_served_by_nginx(self):
+        nginx = os.environ.get("CUMULO_NGINX_HOST")
+        if not nginx:
+            self.skipTest("the session started no nginx")
+        served = os.path.join(e2e.build_dir(), "test-session", "nginx")
+        target = "https://%s%s" % (nginx, il.PACKAGE_PATH)
+        il.script_dist([{"status": 302, "headers": [["Location", target]]}])
+        run, road = self.install("nginx")
+        self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_INSTALLED, "the window did not close")
+        self.assertEqual(len(road.setup_parameters()), 1)
+        self.assert_client_started_with_handoff(road)
+        size = os.path.getsize(os.path.join(served, "www") + il.PACKAGE_PATH)
+        with open(os.path.join(served, "access.log")) as f:
+            self.assertIn('200 %d "%s" "-" "-"' % (size, il.PACKAGE_PATH), f.read().splitlines())
+        messages = e2e.journal_messages(run.log_path)
+        self.assertTrue(il.ordered_subsequence(
+            ["Downloader, trying download: " + target, "Downloader, response: 200",
+             "Downloader completed succesfully."], messages), messages)
+
+    def test_cut_download_resumes_and_installs(self):
+        package = os.path.join(il.tools_dir(), "stand_in_setup.exe")
+        size = os.path.getsize(package)
+        answer = {"status": 200, "body_file": package, "ranges": True,
+                  "headers": [["ETag", '"pkg1"'], ["Accept-Ranges", "bytes"]]}
+        il.script_dist([dict(answer, cut_after=size * 2 // 5), answer])
+        run, road = self.install("resume")
+        self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_INSTALLED, "the window did not close")
+        requests = il.dist_requests()
+        ranges = [[v for k, v in r["headers"] if k.lower() == "range"] for r in requests]
+        self.assertEqual(len(ranges), 2)
+        self.assertEqual(ranges[0], [])
+        self.assertRegex(ranges[1][0], r"^bytes=[1-9][0-9]*-$")
+        self.assertLessEqual(sum(r["sent"] for r in requests), size * 105 // 100)
+        messages = e2e.journal_messages(run.log_path)
+        self.assertIn("Downloader, resuming from byte: " + ranges[1][0][6:-1], messages)
+        self.assertIn("Downloader, response: 206", messages)
+        self.assertEqual(e2e.stat_event_names(),
+                         ["first", "started", "err_setup_network", "found_valid_tok", "setup_run"])
+        self.assert_client_started_with_handoff(road)
+
+
 if __name__ == "__main__":
     unittest.main(verbosity=2)

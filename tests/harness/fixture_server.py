@@ -16,7 +16,11 @@ A scripted response is a JSON object; every field is optional:
   body (text), body_size (bytes of a repeating pattern), body_file (a path),
   cut_after (reset the connection after that many body bytes, cut_delay seconds
   later, 0.5 by default), delay (seconds before answering),
-  repeat (how many requests this answer serves, 1 by default).
+  repeat (how many requests this answer serves, 1 by default),
+  ranges (true: a request with "Range: bytes=N-" gets a 206 with the rest of the body,
+  unless its If-Range differs from the answer's ETag header, which gets the whole body;
+  a range past the end gets 416).
+Each record carries "sent": the body bytes written to the socket for that request.
 """
 import argparse
 import json
@@ -88,8 +92,7 @@ class Handler(BaseHTTPRequestHandler):
         parts = urlsplit(self.path)
         if parts.path.startswith("/__control/"):
             return self.control(role, parts.path)
-        with role.lock:
-            role.records.append({
+        record = {
                 "time": time.time(),
                 "method": self.command,
                 "request_line": self.requestline,
@@ -98,9 +101,12 @@ class Handler(BaseHTTPRequestHandler):
                 "query": parts.query,
                 "target": self.path,
                 "headers": [[k, v] for k, v in self.headers.items()],
-            })
+                "sent": 0,
+        }
+        with role.lock:
+            role.records.append(record)
         answer = role.next_scripted(parts.path) or role.default_answer(parts.path)
-        self.answer(answer)
+        self.answer(answer, record)
 
     def control(self, role, path):
         length = int(self.headers.get("Content-Length") or 0)
@@ -122,7 +128,24 @@ class Handler(BaseHTTPRequestHandler):
             return self.answer({"status": 200, "body": "ok"})
         return self.answer({"status": 404, "body": "unknown control"})
 
-    def answer(self, a):
+    def requested_range(self, a, size):
+        """(status, first byte) for a ranged answer: 200 from 0, 206 from N, or 416."""
+        if not a.get("ranges"):
+            return None, 0
+        wanted = self.headers.get("Range", "")
+        if not wanted.startswith("bytes=") or not wanted.endswith("-"):
+            return None, 0
+        etag = next((v for k, v in a.get("headers", []) if k.lower() == "etag"), None)
+        condition = self.headers.get("If-Range")
+        if condition is not None and condition != etag:
+            return None, 0
+        try:
+            first = int(wanted[len("bytes="):-1])
+        except ValueError:
+            return None, 0
+        return (206, first) if first < size else (416, 0)
+
+    def answer(self, a, record=None):
         if a.get("delay"):
             time.sleep(float(a["delay"]))
         status = int(a.get("status", 200))
@@ -135,13 +158,22 @@ class Handler(BaseHTTPRequestHandler):
         else:
             body = a.get("body", "").encode()
             size = len(body)
+        ranged, start = self.requested_range(a, size)
+        extra = []
+        if ranged == 206:
+            status = 206
+            extra.append("Content-Range: bytes %d-%d/%d" % (start, size - 1, size))
+        elif ranged == 416:
+            extra.append("Content-Range: bytes */%d" % size)
+            status, body, size = 416, b"", 0
         reason = a.get("reason") or self.responses.get(status, ("Status",))[0]
         head = ["HTTP/1.0 %d %s" % (status, reason)]
         for name, value in a.get("headers", []):
             head.append("%s: %s" % (name, value))
+        head.extend(extra)
         cl = a.get("content_length", "auto")
         if cl == "auto":
-            head.append("Content-Length: %d" % size)
+            head.append("Content-Length: %d" % (size - start))
         elif cl is not None:
             head.append("Content-Length: %s" % cl)
         head.append("Connection: close")
@@ -151,11 +183,12 @@ class Handler(BaseHTTPRequestHandler):
                 return
             limit = a.get("cut_after")
             sent = 0
-            for chunk in self.chunks(a, body, size):
+            for chunk in self.chunks(a, body, size, start):
                 if limit is not None and sent + len(chunk) > limit:
                     chunk = chunk[: max(0, limit - sent)]
                     self.wfile.write(chunk)
                     self.wfile.flush()
+                    self.count_sent(record, len(chunk))
                     # Give the client time to read the status and headers: a reset
                     # discards whatever it has not read yet.
                     time.sleep(float(a.get("cut_delay", 0.5)))
@@ -163,26 +196,34 @@ class Handler(BaseHTTPRequestHandler):
                     return
                 self.wfile.write(chunk)
                 sent += len(chunk)
+                self.count_sent(record, len(chunk))
             self.wfile.flush()
         except (BrokenPipeError, ConnectionResetError, ssl.SSLError, OSError):
             pass
 
-    def chunks(self, a, body, size):
+    def count_sent(self, record, n):
+        if record is not None:
+            with self.server.role.lock:
+                record["sent"] += n
+
+    def chunks(self, a, body, size, start=0):
         if body is not None:
-            yield body
+            yield body[start:]
         elif "body_file" in a:
             with open(a["body_file"], "rb") as f:
+                f.seek(start)
                 while True:
                     data = f.read(1 << 16)
                     if not data:
                         return
                     yield data
         else:
-            left = size
-            while left > 0:
-                n = min(left, len(PATTERN))
-                yield PATTERN[:n]
-                left -= n
+            at = start
+            while at < size:
+                offset = at % 256
+                n = min(size - at, len(PATTERN) - offset)
+                yield PATTERN[offset:offset + n]
+                at += n
 
     def cut(self):
         # Drop the connection without a TLS close, as a broken network would.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -240,19 +241,100 @@ TEST_F(DownloaderWinTest, AFolderAsDestinationIsAccessDenied) {
   EXPECT_EQ(Events(), std::vector<std::wstring>{L"err_setup_access_denied:1"});
 }
 
-TEST_F(DownloaderWinTest, AFullDiskStopsAfterOneAttempt) {
-  // The session maps drive Q: onto a 1 MiB tmpfs when it may mount one.
+// The session maps drive Q: onto a 1 MiB tmpfs when it may mount one.
+static bool HaveSmallDisk() {
   ULARGE_INTEGER total = {};
-  if (!GetDiskFreeSpaceExW(L"Q:\\", nullptr, &total, nullptr) || total.QuadPart > (8u << 20)) {
-    GTEST_SKIP() << "no small disk at Q: (the session could not mount a tmpfs)";
-  }
+  return GetDiskFreeSpaceExW(L"Q:\\", nullptr, &total, nullptr) && total.QuadPart <= (8u << 20);
+}
+
+TEST_F(DownloaderWinTest, AFullDiskIsFoundBeforeWriting) {
+  if (!HaveSmallDisk()) GTEST_SKIP() << "no small disk at Q: (the session could not mount a tmpfs)";
   const std::wstring target = L"Q:\\cumulo-net-full.bin";
   Script(Path(), R"([{"status": 200, "body_size": 3000000, "repeat": 5}])");
+  EXPECT_EQ(downloader->Download(Url(Path()), target), DownloadCode::DiskFull);
+  EXPECT_EQ(FileSize(target), -1) << "no file is left";
+  DeleteFileW(target.c_str());
+  EXPECT_EQ(Requested(Path()), 1u);
+  EXPECT_EQ(journal.Count("Downloader file error: 112"), 1u);
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(Events(), std::vector<std::wstring>{L"err_setup_no_space:1"});
+}
+
+TEST_F(DownloaderWinTest, AFullDiskDuringTheWriteStopsAfterOneAttempt) {
+  if (!HaveSmallDisk()) GTEST_SKIP() << "no small disk at Q: (the session could not mount a tmpfs)";
+  const std::wstring target = L"Q:\\cumulo-net-full.bin";
+  // Without a length there is nothing to compare in advance; the write finds the end.
+  Script(Path(), R"([{"status": 200, "body_size": 3000000, "content_length": null, "repeat": 5}])");
   EXPECT_EQ(downloader->Download(Url(Path()), target), DownloadCode::DiskFull);
   DeleteFileW(target.c_str());
   EXPECT_EQ(Requested(Path()), 1u);
   EXPECT_EQ(journal.Count("Downloader file error: 112"), 1u);
   EXPECT_EQ(Events(), std::vector<std::wstring>{L"err_setup_no_space:1"});
+}
+
+// A 4 MB file whose first answer is cut at 40 %; the server honours ranges.
+constexpr uint64_t kResumeLength = 4000000;
+const char kResumableHeaders[] = R"("headers": [["ETag", "\"r1\""], ["Accept-Ranges", "bytes"]])";
+static std::string CutAt40Percent() {
+  return R"({"status": 200, "body_size": 4000000, "cut_after": 1600000, "ranges": true, )" +
+         std::string(kResumableHeaders) + "}";
+}
+
+TEST_F(DownloaderWinTest, ACutAt40PercentIsResumedWithOneRangeRequest) {
+  Script(Path(), "[" + CutAt40Percent() + R"(, {"status": 200, "body_size": 4000000, "ranges": true, )" +
+                     kResumableHeaders + "}]");
+  EXPECT_EQ(Download(Path()), DownloadCode::Completed);
+  EXPECT_TRUE(HoldsPattern(destination, kResumeLength));
+  const auto requests = fixture::Requests(fixture::DistHost());
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].range, "");
+  ASSERT_EQ(requests[1].range.rfind("bytes=", 0), 0u) << requests[1].range;
+  const uint64_t from = std::strtoull(requests[1].range.c_str() + 6, nullptr, 10);
+  EXPECT_GT(from, 0u);
+  EXPECT_LE(from, 1600000u);
+  EXPECT_EQ(journal.Count("Downloader, resuming from byte: " + std::to_string(from)), 1u);
+  EXPECT_EQ(journal.Count("Downloader, response: 206"), 1u);
+  const uint64_t wire = requests[0].sent + requests[1].sent;
+  EXPECT_LE(wire, kResumeLength * 105 / 100) << "bytes on the wire";
+  uint32_t last = 0;
+  for (const auto& c : calls) {
+    EXPECT_GE(c.received, last) << "progress never goes back";
+    EXPECT_EQ(c.total, kResumeLength);
+    last = c.received;
+  }
+  EXPECT_EQ(last, kResumeLength);
+  EXPECT_EQ(Events(), std::vector<std::wstring>{L"err_setup_network:1"});
+}
+
+TEST_F(DownloaderWinTest, AResumeThatCannotContinueStartsTheFileOver) {
+  const struct {
+    const char* what;
+    std::string answers;  // after the cut
+    size_t requests;
+  } cases[] = {
+      {"the server answers the range with the whole file",
+       R"({"status": 200, "body_size": 4000000, )" + std::string(kResumableHeaders) + "}", 2},
+      {"the validator changed",
+       R"({"status": 200, "body_size": 4000000, "ranges": true, "headers": [["ETag", "\"r2\""], ["Accept-Ranges", "bytes"]]})",
+       2},
+      {"a 206 with a wrong range",
+       R"({"status": 206, "body_size": 3999900, "headers": [["Content-Range", "bytes 100-3999999/4000000"]]},
+          {"status": 200, "body_size": 4000000})",
+       3},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(fixture::Reset(fixture::DistHost()));
+    Script(Path(), "[" + CutAt40Percent() + ", " + c.answers + "]");
+    JournalCapture attempt;
+    EXPECT_EQ(Download(Path()), DownloadCode::Completed) << c.what;
+    EXPECT_TRUE(HoldsPattern(destination, kResumeLength)) << c.what;
+    const auto requests = fixture::Requests(fixture::DistHost());
+    ASSERT_EQ(requests.size(), c.requests) << c.what;
+    EXPECT_NE(requests[1].range, "") << c.what;
+    EXPECT_EQ(requests.back().range, c.requests == 3 ? "" : requests[1].range) << c.what;
+    EXPECT_EQ(attempt.Count("Downloader, response: 200"), 2u) << c.what;
+    EXPECT_EQ(attempt.Count("Downloader completed succesfully."), 1u) << c.what;
+  }
 }
 
 }  // namespace cumulo

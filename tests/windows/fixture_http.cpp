@@ -75,17 +75,25 @@ std::string StringField(const std::string& record, const std::string& key) {
   return out;
 }
 
-std::string UserAgentOf(const std::string& record) {
-  const std::string marker = "[\"User-Agent\", \"";
+std::string HeaderOf(const std::string& record, const std::string& name) {
+  const std::string marker = "[\"" + name + "\", \"";
   const size_t at = record.find(marker);
   if (at == std::string::npos) return std::string();
   const size_t end = record.find('"', at + marker.size());
   return record.substr(at + marker.size(), end - at - marker.size());
 }
+
+uint64_t NumberField(const std::string& record, const std::string& key) {
+  const std::string marker = "\"" + key + "\": ";
+  const size_t at = record.find(marker);
+  if (at == std::string::npos) return 0;
+  return std::strtoull(record.c_str() + at + marker.size(), nullptr, 10);
+}
 }  // namespace
 
 std::wstring DistHost() { return FromEnv("CUMULO_DIST_HOST", build_config::kDistributionHost); }
 std::wstring StatHost() { return FromEnv("CUMULO_STAT_HOST", build_config::kStatisticsHost); }
+std::wstring NginxHost() { return FromEnv("CUMULO_NGINX_HOST", L""); }
 
 bool Script(const std::wstring& host, const std::string& path, const std::string& responses) {
   return Exchange(host, L"POST", "/__control/script",
@@ -106,7 +114,9 @@ std::vector<Request> Requests(const std::wstring& host) {
   while (at != std::string::npos) {
     const size_t next = json.find(start, at + 1);
     const std::string record = json.substr(at, next == std::string::npos ? std::string::npos : next - at);
-    out.push_back({StringField(record, "path"), StringField(record, "query"), UserAgentOf(record)});
+    out.push_back({StringField(record, "path"), StringField(record, "query"),
+                   HeaderOf(record, "User-Agent"), HeaderOf(record, "Range"),
+                   NumberField(record, "sent")});
     at = next;
   }
   return out;

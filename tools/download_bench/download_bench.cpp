@@ -16,7 +16,8 @@ int wmain(int argc, wchar_t** argv) {
     std::fwprintf(stderr, L"usage: download_bench <url> <destination>\n");
     return 2;
   }
-  Downloader downloader(nullptr, L"CumuloWindows bench", 1);
+  // The product's five attempts, so that a cut download gets its resume.
+  Downloader downloader(nullptr, L"CumuloWindows bench", 5);
   uint64_t last = 0;
   downloader.progress = [&last](uint32_t received, uint32_t) { last = received; };
   const auto start = std::chrono::steady_clock::now();

@@ -1,0 +1,101 @@
+#include "net/download_resume.h"
+
+#include "base/wide_text.h"
+#include "net/content_range.h"
+
+namespace cumulo {
+
+namespace {
+// Validators of real servers are a few dozen characters; a longer one is not sent back.
+constexpr size_t kMostValidatorChars = 256;
+
+bool FitToSend(const std::wstring& value) {
+  if (value.empty() || value.size() > kMostValidatorChars) return false;
+  for (wchar_t c : value) {
+    if (c < 0x20 || c > 0x7E) return false;
+  }
+  return true;
+}
+
+bool EqualsIgnoringAsciiCase(const std::wstring& a, const wchar_t* b) {
+  size_t i = 0;
+  for (; i < a.size() && b[i] != 0; ++i) {
+    wchar_t x = a[i], y = b[i];
+    if (x >= L'A' && x <= L'Z') x = static_cast<wchar_t>(x - L'A' + L'a');
+    if (y >= L'A' && y <= L'Z') y = static_cast<wchar_t>(y - L'A' + L'a');
+    if (x != y) return false;
+  }
+  return i == a.size() && b[i] == 0;
+}
+}  // namespace
+
+uint64_t ResumeOffset(const ResumeState& state) {
+  if (state.written == 0 || state.length == 0 || state.written >= state.length) return 0;
+  if (!state.rangesAccepted || state.validator.empty()) return 0;
+  return state.written;
+}
+
+std::wstring ResumeHeaders(const ResumeState& state) {
+  const uint64_t offset = ResumeOffset(state);
+  if (offset == 0) return std::wstring();
+  return L"Range: bytes=" + DecimalW(static_cast<int64_t>(offset)) + L"-\r\nIf-Range: " +
+         state.validator + L"\r\n";
+}
+
+std::wstring ResumeValidator(const HeaderTable& headers) {
+  const auto etag = headers.find(L"ETag");
+  if (etag != headers.end()) {
+    // A weak tag cannot guard a byte range, and its presence rules out the date too.
+    if (etag->second.compare(0, 2, L"W/") == 0) return std::wstring();
+    return FitToSend(etag->second) ? etag->second : std::wstring();
+  }
+  const auto modified = headers.find(L"Last-Modified");
+  if (modified != headers.end() && FitToSend(modified->second)) return modified->second;
+  return std::wstring();
+}
+
+BodyPlan PlanBody(const ResumeState& state, uint64_t offset, uint32_t status,
+                  const HeaderTable& headers) {
+  if (status == 200) return BodyPlan::Fresh;
+  if (status != 206) return offset == 0 ? BodyPlan::NotABody : BodyPlan::Distrust;
+  if (offset == 0 || state.length == 0) return BodyPlan::Distrust;
+  const auto header = headers.find(L"Content-Range");
+  if (header == headers.end()) return BodyPlan::Distrust;
+  const auto range = ParseContentRange(header->second);
+  if (!range || range->first != offset || range->complete != state.length ||
+      range->last != range->complete - 1) {
+    return BodyPlan::Distrust;
+  }
+  // A length that disagrees with the range says the answer is not what it claims.
+  const auto lengthHeader = headers.find(L"Content-Length");
+  if (lengthHeader != headers.end()) {
+    uint32_t partLength = 0;
+    if (!ParseContentLength(lengthHeader->second, partLength) ||
+        partLength != state.length - offset) {
+      return BodyPlan::Distrust;
+    }
+  }
+  return BodyPlan::Append;
+}
+
+ResumeState Forgotten(const ResumeState& state) {
+  ResumeState forgotten;
+  forgotten.written = state.written;
+  return forgotten;
+}
+
+ResumeState StartedFile(const HeaderTable& headers, uint32_t contentLength) {
+  ResumeState state;
+  state.validator = ResumeValidator(headers);
+  state.length = contentLength;
+  const auto ranges = headers.find(L"Accept-Ranges");
+  state.rangesAccepted =
+      ranges != headers.end() && EqualsIgnoringAsciiCase(ranges->second, L"bytes");
+  return state;
+}
+
+uint64_t SpaceNeeded(const ResumeState& state, uint64_t total) {
+  return total > state.written ? total - state.written : 0;
+}
+
+}  // namespace cumulo
