@@ -20,6 +20,8 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 sizes=(16 32 48 64 96 128 256)
 for n in "${sizes[@]}"; do icon_png "$n" "$tmp/icon$n.png"; done
+# Lossless recompression: the same pixels in fewer bytes.
+optipng -quiet -o7 -strip all "$tmp"/icon*.png
 files=()
 for n in "${sizes[@]}"; do files+=("$tmp/icon$n.png"); done
 python3 tools/make_ico.py res/cumulo.ico "${files[@]}"
@@ -65,4 +67,5 @@ wordmark_png 1 'Кумуло' res/logo_ru_136.png
 wordmark_png 2 'Кумуло' res/logo_ru_272.png
 wordmark_png 1 'Cumulo' res/logo_en_136.png
 wordmark_png 2 'Cumulo' res/logo_en_272.png
+optipng -quiet -o7 -strip all res/*.png
 echo "art written to res/"
