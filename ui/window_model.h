@@ -3,6 +3,7 @@
 // telemetry, system checks, progress, the install start and the outcome handling.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "install/install_shared.h"
@@ -32,6 +33,11 @@ class WindowModel {
   void OnCloseButton();
   void OnInstallButton();
   void OnDownloadProgress(uint32_t received, uint32_t total);
+  // Enter presses the focused control, none when the focus is on no shown, enabled one;
+  // it never ends the window by itself.
+  void OnEnterKey(std::optional<Control> focused);
+  // Escape (and the system's close) takes the close button's road.
+  void OnEscapeKey();
 
   void ApplyStateVisibility();
   void ShowPercent();
