@@ -37,6 +37,7 @@ class TextFitTest(unittest.TestCase):
             run.stop()
 
     def check_window(self, name, russian, s, font_scale):
+        e2e.park_pointer()  # away from where the last window's close button was
         run = e2e.Installer.start(PARAMS, russian=russian)
         self.runs.append(run)
         try:
