@@ -22,6 +22,19 @@ std::optional<LRESULT> Caption::OnMessage(UINT message, WPARAM wParam, LPARAM lP
     case WM_SETCURSOR:
       if (!linkAddress.empty()) SetCursor(handCursor_);
       return TRUE;
+    case WM_KEYDOWN:
+      // Space presses a link as a button is pressed: down, then up on the same control.
+      if (wParam == VK_SPACE && !linkAddress.empty()) spaceDown_ = true;
+      return Default(message, wParam, lParam);
+    case WM_KEYUP:
+      if (wParam == VK_SPACE && spaceDown_) {
+        spaceDown_ = false;
+        OpenLink();
+      }
+      return Default(message, wParam, lParam);
+    case WM_KILLFOCUS:
+      spaceDown_ = false;
+      return InteractiveControl::OnMessage(message, wParam, lParam);
     default:
       return InteractiveControl::OnMessage(message, wParam, lParam);
   }
@@ -31,9 +44,12 @@ void Caption::Repaint() { RedrawInParent(hwnd()); }
 
 void Caption::BeforeLeftButtonUp() {
   // Only a press and release both on the caption: leaving it clears `pressed`.
-  if (pointer_.pressed && !linkAddress.empty()) {
-    ShellExecuteW(nullptr, nullptr, linkAddress.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  }
+  if (pointer_.pressed) OpenLink();
+}
+
+void Caption::OpenLink() {
+  if (linkAddress.empty()) return;
+  ShellExecuteW(nullptr, nullptr, linkAddress.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace cumulo

@@ -1,6 +1,7 @@
 #pragma once
 // A transparent text label; with an address it is a link that opens in the browser.
-// Its font and colour come from the window's WM_CTLCOLOR handling.
+// Its font and colour come from the window's WM_CTLCOLOR handling. A link is pressed with
+// a click or, when it has the keyboard focus, with Space (the window handles Enter).
 #include <string>
 
 #include "ui/interactive_control_win.h"
@@ -18,7 +19,10 @@ class Caption : public InteractiveControl {
   void BeforeLeftButtonUp() override;
 
  private:
+  void OpenLink();
+
   HCURSOR handCursor_ = nullptr;
+  bool spaceDown_ = false;
 };
 
 }  // namespace cumulo

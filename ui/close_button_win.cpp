@@ -1,6 +1,9 @@
 #include "ui/close_button_win.h"
 
+#include <optional>
+
 #include "ui/display_scale_win.h"
+#include "ui/focus_cue_win.h"
 #include "win/gdi_scope.h"
 #include "win/redraw_in_parent.h"
 
@@ -25,9 +28,16 @@ void CloseButton::DrawItem(const DRAWITEMSTRUCT& item) {
   if (!memory) return;
   ScopedSelectObject selectGlyph(memory.Get(), glyph_.Bitmap());
 
-  if (auto plate = ClosePlateColor(pointer_.hover, pointer_.pressed)) {
+  const bool focusCue = ShowsFocusCue(item);
+  if (auto plate = ClosePlateColor(pointer_.hover, pointer_.pressed, focusCue)) {
     ScopedSolidFill shape(dc, *plate);
     const int corner = RoundPlateCorner(glyphScale_);
+    ScopedGdiObject outline;
+    std::optional<ScopedSelectObject> selectOutline;
+    if (focusCue) {
+      outline = ScopedGdiObject(CreatePen(PS_INSIDEFRAME, glyphScale_, colors::kFocusOutline));
+      selectOutline.emplace(dc, outline.Get());
+    }
     RoundRect(dc, r.left, r.top, r.right, r.bottom, corner, corner);
   }
   const int size = kCloseGlyphSize * glyphScale_;

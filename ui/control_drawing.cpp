@@ -30,6 +30,12 @@ std::optional<uint32_t> ClosePlateColor(bool hover, bool pressed) {
   return std::nullopt;
 }
 
+std::optional<uint32_t> ClosePlateColor(bool hover, bool pressed, bool focusCue) {
+  if (auto plate = ClosePlateColor(hover, pressed)) return plate;
+  if (focusCue) return colors::kClosePlateHover;
+  return std::nullopt;
+}
+
 int CloseGlyphResource(int scale) { return scale == 1 ? IDB_CLOSE_1X : IDB_CLOSE_2X; }
 
 ProgressPlan PlanProgress(const Box& item, int32_t position) {

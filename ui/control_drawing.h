@@ -21,6 +21,7 @@ constexpr uint32_t kClosePlatePressed = RgbColor(229, 231, 236);
 constexpr uint32_t kProgressTrack = RgbColor(224, 224, 224);
 constexpr uint32_t kProgressFill = RgbColor(0, 113, 255);
 constexpr uint32_t kWindowBorder = RgbColor(0, 113, 255);
+constexpr uint32_t kFocusOutline = RgbColor(0, 113, 255);
 }  // namespace colors
 
 // Disabled wins over pressed, pressed over hover.
@@ -44,6 +45,9 @@ int32_t RoundPlateCorner(int scale);     // 8 * scale: close plate and progress 
 
 // The close button's hover plate, none in the normal state.
 std::optional<uint32_t> ClosePlateColor(bool hover, bool pressed);
+// With the keyboard's focus cue the plate shows as under the pointer, outlined in the
+// window's blue (colors::kFocusOutline).
+std::optional<uint32_t> ClosePlateColor(bool hover, bool pressed, bool focusCue);
 int CloseGlyphResource(int scale);
 constexpr int32_t kCloseGlyphSize = 48;
 

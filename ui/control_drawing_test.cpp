@@ -47,6 +47,11 @@ TEST(CloseButtonDrawing, PlateAndGlyph) {
   EXPECT_EQ(*ClosePlateColor(true, false), 0xF7F5F5u);
   EXPECT_EQ(*ClosePlateColor(true, true), 0xECE7E5u);
   EXPECT_EQ(*ClosePlateColor(false, true), 0xECE7E5u);
+  // The focus cue shows the hover plate; the pointer's plates win over it.
+  EXPECT_FALSE(ClosePlateColor(false, false, false));
+  EXPECT_EQ(*ClosePlateColor(false, false, true), 0xF7F5F5u);
+  EXPECT_EQ(*ClosePlateColor(false, true, true), 0xECE7E5u);
+  EXPECT_EQ(*ClosePlateColor(true, false, false), 0xF7F5F5u);
   EXPECT_EQ(CloseGlyphResource(1), IDB_CLOSE_1X);
   EXPECT_EQ(CloseGlyphResource(2), IDB_CLOSE_2X);
 }

@@ -1,6 +1,8 @@
 #include "ui/install_button_win.h"
 
 #include "ui/display_scale_win.h"
+#include "ui/focus_cue_win.h"
+#include "ui/text_font_win.h"
 #include "win/gdi_scope.h"
 
 namespace cumulo {
@@ -16,8 +18,8 @@ void InstallButton::DrawItem(const DRAWITEMSTRUCT& item) {
   ScopedSolidFill shape(dc, fill);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, colors::kInstallCaption);
-  ScopedGdiObject font(CreateFontW(ScaledFontHeight(kInstallFontHeight, s, windows8OrLater_), 0,
-                                   0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, L"Segoe UI"));
+  // The keyboard's focus cue: the caption is underlined, in white like the caption.
+  ScopedGdiObject font = CreateInstallCaptionFont(s, windows8OrLater_, ShowsFocusCue(item));
   ScopedSelectObject selectFont(dc, font.Get());
 
   const int corner = InstallButtonCorner(s);

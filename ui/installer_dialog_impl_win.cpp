@@ -10,6 +10,8 @@
 #include "ui/bench_counter_win.h"
 #include "ui/display_scale_win.h"
 #include "ui/setup_error_dialog_win.h"
+#include "ui/text_font_win.h"
+#include "ui/text_measurer_win.h"
 #include "ui/ui_language.h"
 #include "ui/ui_texts.h"
 #include "ui/window_messages.h"
@@ -111,7 +113,10 @@ BOOL InstallerDialogImpl::OnInitDialog() {
   facts.windows7OrLater = IsWindows7OrLater();
   facts.windows7Sp1OrLater = IsWindows7Sp1OrLater();
   model_.OnOpened(facts);
-  return TRUE;
+  // The keyboard starts on Install; the placing made the link the first tab stop.
+  HWND first = IsWindowEnabled(installButton_.hwnd()) ? installButton_.hwnd() : closeButton_.hwnd();
+  SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+  return FALSE;  // the focus is set
 }
 
 void InstallerDialogImpl::SetFrameStyle() {
@@ -142,16 +147,38 @@ void InstallerDialogImpl::SetUpTexts() {
     RedrawInParent(caption->hwnd());
   }
   installButton_.caption = texts.installCaption;
+  // The owner-drawn buttons carry their captions as window texts for screen readers.
+  SetWindowTextW(installButton_.hwnd(), texts.installCaption.c_str());
+  SetWindowTextW(closeButton_.hwnd(), texts.closeCaption.c_str());
   progressBar_.position = 0;
   RedrawInParent(progressBar_.hwnd());
   termsLink_.linkAddress = texts.linkAddress;
 }
 
 void InstallerDialogImpl::PlaceControls() {
+  std::array<HWND, kControlCount> controls{};
+  for (Control c : kControlsInOrder) controls[static_cast<int>(c)] = ControlOf(c).hwnd();
+  // The texts are measured with the fonts the system really gives for "Segoe UI".
+  WindowTextMeasurer measurer(controls, scale_, windows8OrLater_);
+  const Placements placements = FitLayout(scale_, measurer);
   for (Control c : kControlsInOrder) {
-    const PixelRect p = ScaledPlacement(c, scale_);
+    const PixelRect& p = placements[static_cast<int>(c)];
     SetWindowPos(ControlOf(c).hwnd(), nullptr, p.x, p.y, p.width, p.height, 0);
   }
+}
+
+std::optional<Control> InstallerDialogImpl::FocusedControl() {
+  HWND focus = GetFocus();
+  for (Control c : kControlsInOrder) {
+    if (focus != nullptr && ControlOf(c).hwnd() == focus) return c;
+  }
+  return std::nullopt;
+}
+
+std::optional<Control> InstallerDialogImpl::FocusedUsableControl() {
+  HWND focus = GetFocus();
+  if (focus == nullptr || !IsWindowVisible(focus) || !IsWindowEnabled(focus)) return std::nullopt;
+  return FocusedControl();
 }
 
 std::optional<LRESULT> InstallerDialogImpl::OnMessage(UINT message, WPARAM wParam,
@@ -193,6 +220,16 @@ std::optional<LRESULT> InstallerDialogImpl::OnMessage(UINT message, WPARAM wPara
         model_.OnCloseButton();
         return 0;
       }
+      // The dialog manager turns Enter into IDOK and Escape (and the system's close) into
+      // IDCANCEL; neither may end the window by itself.
+      if (LOWORD(wParam) == IDOK) {
+        model_.OnEnterKey(FocusedUsableControl());
+        return 0;
+      }
+      if (LOWORD(wParam) == IDCANCEL) {
+        model_.OnEscapeKey();
+        return 0;
+      }
       return std::nullopt;
     case kWmDownloadProgress:
       model_.OnDownloadProgress(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
@@ -210,8 +247,10 @@ LRESULT InstallerDialogImpl::OnCtlColor(HDC dc, HWND control) {
   for (Control c : kControlsInOrder) {
     if (ControlOf(c).hwnd() != control || control == nullptr) continue;
     const ControlLayout& layout = LayoutOf(c);
-    ScopedGdiObject font(CreateFontW(ScaledFontHeight(layout.lineHeight, scale_, windows8OrLater_),
-                                     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, L"Segoe UI"));
+    // The focused link is underlined, once the keyboard's focus cues are on.
+    const bool focusCue = c == Control::TermsLink && GetFocus() == control &&
+                          (SendMessageW(control, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+    ScopedGdiObject font = CreateTextFont(c, scale_, windows8OrLater_, focusCue);
     SelectObject(dc, font.Get());
     SetTextColor(dc, layout.textColor);
     SetBkMode(dc, TRANSPARENT);
@@ -276,7 +315,14 @@ void InstallerDialogImpl::DisableInstallButton() { EnableWindow(installButton_.h
 
 void InstallerDialogImpl::ApplyVisibility(const Visibility& visibility) {
   for (Control c : kControlsInOrder) {
-    ShowWindow(ControlOf(c).hwnd(), visibility[static_cast<int>(c)] ? SW_SHOW : SW_HIDE);
+    if (visibility[static_cast<int>(c)]) ShowWindow(ControlOf(c).hwnd(), SW_SHOW);
+  }
+  // Moved before the hiding, which would otherwise pass it to the next tab stop.
+  if (auto target = FocusAfter(visibility, FocusedControl())) {
+    SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(ControlOf(*target).hwnd()), TRUE);
+  }
+  for (Control c : kControlsInOrder) {
+    if (!visibility[static_cast<int>(c)]) ShowWindow(ControlOf(c).hwnd(), SW_HIDE);
   }
 }
 

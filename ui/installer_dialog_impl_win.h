@@ -59,6 +59,9 @@ class InstallerDialogImpl : public Dialog, public WindowView {
   void OnPaint();
   LRESULT OnCtlColor(HDC dc, HWND control);
   SubclassedControl& ControlOf(Control control);
+  std::optional<Control> FocusedControl();
+  // The control with the keyboard focus when it is shown and enabled.
+  std::optional<Control> FocusedUsableControl();
 
   std::shared_ptr<MetricSender> metricSender_;
   std::shared_ptr<InstallShared> shared_;

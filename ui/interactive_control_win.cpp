@@ -30,6 +30,13 @@ std::optional<LRESULT> InteractiveControl::OnMessage(UINT message, WPARAM wParam
       Repaint();
       return result;
     }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+      // The focus cue comes and goes with the keyboard focus.
+      const LRESULT result = Default(message, wParam, lParam);
+      Repaint();
+      return result;
+    }
     case WM_MOUSELEAVE: {
       pointer_.OnLeave();
       const LRESULT result = Default(message, wParam, lParam);

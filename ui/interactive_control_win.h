@@ -1,6 +1,7 @@
 #pragma once
 // The hover and pressed tracking that the window's buttons and captions share: mouse
-// messages update the flags, then the control repaints in its own way.
+// messages update the flags, then the control repaints in its own way; a change of the
+// keyboard focus repaints it too, for its focus cue.
 #include "ui/control_drawing.h"
 #include "win/subclassed_control.h"
 

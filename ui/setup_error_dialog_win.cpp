@@ -16,7 +16,7 @@ void InstallationSetupErrorDialog::DoDataExchange() {
 }
 
 BOOL InstallationSetupErrorDialog::OnInitDialog() {
-  const BOOL result = Dialog::OnInitDialog();
+  (void)Dialog::OnInitDialog();
   SetWindowTextW(hwnd(), MessageCaption(language_));
   if (showJournal_) {
     SetWindowTextW(journalButton_.hwnd(), JournalButtonText(language_));
@@ -24,7 +24,12 @@ BOOL InstallationSetupErrorDialog::OnInitDialog() {
     ShowWindow(journalButton_.hwnd(), SW_HIDE);
   }
   SetWindowTextW(message_.hwnd(), UnexpectedErrorText(language_, UnexpectedForm::Dialog).c_str());
-  return result;
+  // OK, the default button, starts with the keyboard focus, so Enter deletes the log as
+  // OK does; "Journal" comes first in the tab order and would take it otherwise.
+  HWND ok = GetDlgItem(hwnd(), IDCANCEL);
+  if (ok == nullptr) return TRUE;
+  SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(ok), TRUE);
+  return FALSE;  // the focus is set
 }
 
 }  // namespace cumulo

@@ -10,6 +10,7 @@ WindowTexts WindowTextsFor(Language language) {
     t.title = L"Присоединяйтесь к 1 млн пользователей Кумуло";
     t.subtitle = L"Все популярные облака доступны для работы на вашем компьютере";
     t.installCaption = L"Установить";
+    t.closeCaption = L"Закрыть";
     t.agreement = L"Запуская установку Кумуло, вы соглашаетесь с условиями";
     t.linkText = L"лицензионного соглашения";
     t.linkAddress = std::wstring(L"https://") + build_config::kTermsHostRu +
@@ -18,6 +19,7 @@ WindowTexts WindowTextsFor(Language language) {
     t.title = L"Join 1 million Cumulo: users";
     t.subtitle = L"The most popular clouds are ready to use on your computer ";
     t.installCaption = L"Install";
+    t.closeCaption = L"Close";
     t.agreement = L"By pressing the \"Install\" button you agree with";
     t.linkText = L"terms and conditions";
     t.linkAddress =

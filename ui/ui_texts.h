@@ -10,6 +10,7 @@ struct WindowTexts {
   std::wstring title;
   std::wstring subtitle;
   std::wstring installCaption;
+  std::wstring closeCaption;  // the close button's name for screen readers; it shows an "X"
   std::wstring percent;
   std::wstring agreement;
   std::wstring linkText;

@@ -60,4 +60,10 @@ std::optional<Visibility> VisibilityFor(InstallOutcome outcome) {
   return v;
 }
 
+std::optional<Control> FocusAfter(const Visibility& visibility, std::optional<Control> focused) {
+  if (!focused || visibility[static_cast<int>(*focused)]) return std::nullopt;
+  if (visibility[static_cast<int>(Control::InstallButton)]) return Control::InstallButton;
+  return Control::ProgressBar;
+}
+
 }  // namespace cumulo

@@ -56,4 +56,10 @@ using Visibility = std::array<bool, kControlCount>;  // indexed by Control
 // InstallOutcome::Idle and InstallOutcome::Running have a visibility; any other outcome leaves it as it is.
 std::optional<Visibility> VisibilityFor(InstallOutcome outcome);
 
+// Where the keyboard focus goes when `visibility` hides the focused control: to the
+// Install button when it shows, else to the progress bar in its place, so that the system
+// does not hand it to the next tab stop (the close button, which Enter would press).
+// None when the focus may stay.
+std::optional<Control> FocusAfter(const Visibility& visibility, std::optional<Control> focused);
+
 }  // namespace cumulo

@@ -55,6 +55,21 @@ TEST(Layout, VisibilityByOutcome) {
   }
 }
 
+TEST(Layout, FocusMovesOffAControlTheStateHides) {
+  const Visibility idle = *VisibilityFor(InstallOutcome::Idle);
+  const Visibility running = *VisibilityFor(InstallOutcome::Running);
+  // Starting: Install and the link go, the bar takes the focus.
+  EXPECT_EQ(FocusAfter(running, Control::InstallButton), Control::ProgressBar);
+  EXPECT_EQ(FocusAfter(running, Control::TermsLink), Control::ProgressBar);
+  // Back to ready: the bar goes, Install takes the focus.
+  EXPECT_EQ(FocusAfter(idle, Control::ProgressBar), Control::InstallButton);
+  // A control that stays keeps it, and no focus stays none.
+  EXPECT_FALSE(FocusAfter(running, Control::CloseButton));
+  EXPECT_FALSE(FocusAfter(idle, Control::TermsLink));
+  EXPECT_FALSE(FocusAfter(idle, Control::InstallButton));
+  EXPECT_FALSE(FocusAfter(running, std::nullopt));
+}
+
 }  // namespace
 
 }  // namespace cumulo

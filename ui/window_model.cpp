@@ -144,6 +144,25 @@ void WindowModel::OnDownloadProgress(uint32_t received, uint32_t total) {
   if (auto p = DownloadPercent(received, total)) SetPercent(*p);
 }
 
+void WindowModel::OnEnterKey(std::optional<Control> focused) {
+  if (!focused) return;
+  switch (*focused) {
+    case Control::InstallButton:
+      OnInstallButton();
+      return;
+    case Control::CloseButton:
+      OnCloseButton();
+      return;
+    case Control::TermsLink:
+      view_.OpenInShell(WindowTextsFor(language_).linkAddress);
+      return;
+    default:
+      return;
+  }
+}
+
+void WindowModel::OnEscapeKey() { OnCloseButton(); }
+
 void WindowModel::SetPercent(uint64_t computed) {
   // Compared after capping, so repeated reports past the total repaint nothing either.
   const int32_t percent = CappedPercent(computed);

@@ -3,6 +3,7 @@
 // telemetry, system checks, progress, the install start and the outcome handling.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "install/install_shared.h"
@@ -34,6 +35,11 @@ class WindowModel {
   void OnDownloadProgress(uint32_t received, uint32_t total);
   // The window is being destroyed: a failed setup's log it never offered is deleted.
   void OnWindowGone();
+  // Enter presses the focused control, none when the focus is on no shown, enabled one;
+  // it never ends the window by itself.
+  void OnEnterKey(std::optional<Control> focused);
+  // Escape (and the system's close) takes the close button's road.
+  void OnEscapeKey();
 
   void ApplyStateVisibility();
   void ShowPercent();

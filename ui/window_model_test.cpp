@@ -348,6 +348,67 @@ TEST_F(WindowModelTest, OtherOutcomesLeaveTheVisibilityAlone) {
   EXPECT_EQ(view.calls, Calls{L"repaint"});
 }
 
+TEST_F(WindowModelTest, EnterPressesTheFocusedControlAsAClickDoes) {
+  // Install: the same calls as a click.
+  Open();
+  PressInstall();
+  const Calls clicked = view.calls;
+  RecordingView keyView;
+  auto keyShared = std::make_shared<InstallShared>();
+  WindowModel keyModel{keyView, keyShared, Language::English};
+  keyModel.OnOpened({});
+  keyView.Clear();
+  keyModel.OnEnterKey(Control::InstallButton);
+  EXPECT_EQ(keyView.calls, clicked);
+
+  // Close: "closed" and the end, as the close button.
+  view.Clear();
+  WindowModel closing{view, std::make_shared<InstallShared>(), Language::English};
+  closing.OnEnterKey(Control::CloseButton);
+  EXPECT_EQ(view.calls, (Calls{L"metric closed:1", L"kill 2", L"end closed"}));
+
+  // The link: its page in the interface language, nothing else.
+  for (Language language : {Language::English, Language::Russian}) {
+    view.Clear();
+    WindowModel linking{view, std::make_shared<InstallShared>(), language};
+    linking.OnEnterKey(Control::TermsLink);
+    EXPECT_EQ(view.calls, (Calls{L"open " + WindowTextsFor(language).linkAddress}));
+    EXPECT_FALSE(linking.UserActed());
+  }
+}
+
+TEST_F(WindowModelTest, EnterWithoutAUsableFocusedControlDoesNothing) {
+  Open();
+  for (std::optional<Control> focused :
+       {std::optional<Control>(), std::optional<Control>(Control::Title),
+        std::optional<Control>(Control::Agreement), std::optional<Control>(Control::ProgressBar),
+        std::optional<Control>(Control::PercentLabel)}) {
+    model.OnEnterKey(focused);
+  }
+  EXPECT_TRUE(view.calls.empty());
+  // While an installation runs, Enter on Install changes nothing.
+  PressInstall();
+  view.Clear();
+  model.OnEnterKey(Control::InstallButton);
+  EXPECT_TRUE(view.calls.empty());
+  EXPECT_EQ(shared->installOutcome.load(), InstallOutcome::Running);
+}
+
+TEST_F(WindowModelTest, EscapeIsTheCloseButtonsRoad) {
+  Open();
+  model.OnEscapeKey();
+  EXPECT_EQ(view.calls, (Calls{L"metric closed:1", L"kill 2", L"end closed"}));
+  // During an installation it closes without telemetry and leaves the worker alone.
+  view.Clear();
+  WindowModel running{view, shared, Language::English};
+  running.OnOpened({});
+  running.OnInstallButton();
+  view.Clear();
+  running.OnEscapeKey();
+  EXPECT_EQ(view.calls, (Calls{L"kill 2", L"end closed"}));
+  EXPECT_EQ(shared->installOutcome.load(), InstallOutcome::Running);
+}
+
 }  // namespace
 
 }  // namespace cumulo

@@ -207,6 +207,37 @@ def registry_value(key, name, data, kind="REG_SZ"):
             reg_set(key, name, old, kind)
 
 
+HTTPS_OPEN_KEY = r"HKLM\Software\Classes\https\shell\open\command"
+
+
+@contextlib.contextmanager
+def recorded_browser():
+    """For the block, the prefix opens https addresses with tools/open_recorder instead of
+    a browser. Yields (env, read): env for the installer's environment, read() the
+    addresses opened so far."""
+    record = os.path.join(artifacts_dir(), "opened-%d.txt" % os.getpid())
+    if os.path.exists(record):
+        os.unlink(record)
+    tool = os.path.join(os.environ.get("CUMULO_TOOLS_DIR") or os.path.join(build_dir(), "tools"),
+                        "open_recorder.exe")
+    old = reg("query", HTTPS_OPEN_KEY, "/ve").stdout
+    m = re.search(r"REG_SZ\s+(.*\S)", old)
+    reg("add", HTTPS_OPEN_KEY, "/ve", "/d", '"%s" %%1' % wine_path(tool), "/f")
+
+    def read():
+        if not os.path.exists(record):
+            return []
+        with open(record, encoding="utf-8") as f:
+            return f.read().splitlines()
+    try:
+        yield {"CUMULO_OPEN_RECORD": wine_path(record)}, read
+    finally:
+        if m:
+            reg("add", HTTPS_OPEN_KEY, "/ve", "/d", m.group(1), "/f")
+        if os.path.exists(record):
+            os.unlink(record)
+
+
 @contextlib.contextmanager
 def prefix_settings(dpi=None, windows_version=None):
     """Display density (LogPixels) and the Windows version wine reports ("winxp",
@@ -281,9 +312,51 @@ def click(window, x, y):
     xdotool("click", "1")
 
 
+def focus(window):
+    """Gives the window the X keyboard focus, as a desktop's window manager gives it to a
+    program's new window (Xvfb has none, and its focus otherwise follows the pointer)."""
+    xdotool("windowfocus", "--sync", window)
+    time.sleep(0.3)
+
+
 def key(name):
     """A key press for the focused window, e.g. "Return", "Escape"."""
     xdotool("key", name)
+
+
+class ProbedWindow:
+    """What tools/window_probe found in a window: its client size, the id of the control
+    with the keyboard focus (0 for none) and its child controls by id, each a dict with
+    visible, enabled, tabstop, x, y, w, h (ints), text and, for the installer window's
+    texts, need = (width, height) measured with the font the installer draws it with."""
+
+    def __init__(self, size, focus, controls):
+        self.size, self.focus, self.controls = size, focus, controls
+
+
+def probe(title=WINDOW_TITLE):
+    """Probes the window with exactly this title; None when there is none."""
+    tool = os.path.join(os.environ.get("CUMULO_TOOLS_DIR") or os.path.join(build_dir(), "tools"),
+                        "window_probe.exe")
+    r = subprocess.run([WINE64, tool, title], env=wine_env(), capture_output=True, text=True,
+                       timeout=60)
+    if r.returncode != 0:
+        return None
+    size, focus, controls = None, 0, {}
+    for line in r.stdout.splitlines():
+        kind, *fields = line.split()
+        values = dict(f.split("=", 1) for f in fields)
+        if kind == "window":
+            size = (int(values["w"]), int(values["h"]))
+        elif kind == "focus":
+            focus = int(values["id"])
+        elif kind == "control":
+            c = {k: int(values[k]) for k in ("visible", "enabled", "tabstop", "x", "y", "w", "h")}
+            c["text"] = bytes.fromhex(values.get("text", "")).decode("utf-16-be")
+            if "need" in values:
+                c["need"] = tuple(int(v) for v in values["need"].split("x"))
+            controls[int(values["id"])] = c
+    return ProbedWindow(size, focus, controls)
 
 
 class Image:

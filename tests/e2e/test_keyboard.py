@@ -1,0 +1,169 @@
+"""The installer with the keyboard alone, end to end: what a screen reader finds (the
+controls' window texts), the tab stops and the focus, Enter and Space on the focused
+control, Escape as the close button, and the error dialog's keys."""
+import os
+import re
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import e2e_lib as e2e  # noqa: E402
+import install_lib as il  # noqa: E402
+
+PARAMS = ["--params", "utm=keys&email=user%40example.com&auth=tok123"]
+INSTALL, CLOSE, LINK = 1003, 1004, 1008
+JOURNAL, OK = 1, 2  # the error dialog's buttons
+TERMS_EN = "https://%s/legal/cumulo_termsofuse" % os.environ.get("CUMULO_TERMS_HOST", "")
+
+
+class KeyboardTest(il.RoadTestCase):
+    PARAMS = PARAMS
+
+    def open_road(self, road):
+        run, window = super().open_road(road)
+        e2e.focus(window)
+        return run, window
+
+    def probe(self, title=e2e.WINDOW_TITLE):
+        found = e2e.wait_until(lambda: e2e.probe(title), 10)
+        self.assertIsNotNone(found, "no window %r to probe" % title)
+        return found
+
+    def press(self, name, pause=0.5):
+        e2e.key(name)
+        time.sleep(pause)
+
+    def assert_captions(self, probed, install, close, link):
+        c = probed.controls
+        self.assertEqual((c[INSTALL]["text"], c[CLOSE]["text"], c[LINK]["text"]),
+                         (install, close, link))
+        stops = sorted(i for i, v in c.items() if v["tabstop"] and v["visible"])
+        self.assertEqual(stops, [INSTALL, CLOSE, LINK])
+
+    def assert_closed_by_the_user(self, run):
+        self.assertEqual(il.wait_for_exit(run, 30), e2e.EXIT_CLOSED)
+        self.assertEqual(e2e.stat_events(), [("first", 1), ("closed", 1)])
+        lines = run.journal()
+        self.assertEqual(lines[0], ("I", "Starting GUI Installer..."))
+        self.assertEqual(lines[-1], ("I", "GUI Installer Finished."))
+
+    def test_enter_on_install_installs_and_enter_while_it_runs_changes_nothing(self):
+        package = os.path.join(il.tools_dir(), "stand_in_setup.exe")
+        # The package comes three seconds late: time to press Enter during the download.
+        il.script_dist([{"delay": 3, "body_file": package,
+                         "headers": [["Content-Type", "application/octet-stream"]]}])
+        road = self.new_road("keys-install")
+        run, _ = self.open_road(road)
+        probed = self.probe()
+        self.assertEqual(probed.focus, INSTALL, "the keyboard starts on Install")
+        self.assert_captions(probed, "Install", "Close", "terms and conditions")
+        il.shot("keys-ready")
+        self.press("Return")
+        self.assertTrue(e2e.wait_until(
+            lambda: "Starting installation procedure..." in e2e.journal_messages(run.log_path), 10))
+        self.assertFalse(self.probe().controls[INSTALL]["visible"])
+        il.shot("keys-downloading")
+        for _ in range(3):
+            self.press("Return", 0.3)
+        self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_INSTALLED, "the window did not close")
+        self.assertEqual(e2e.stat_events(),
+                         [("first", 1), ("started", 1), ("found_valid_tok", 1), ("setup_run", 1)])
+        self.assertEqual(e2e.journal_messages(run.log_path).count("User started install procedure."), 1)
+        self.assertEqual([r["path"] for r in il.dist_requests()], [il.PACKAGE_PATH])
+        self.assertEqual(road.client_argv()[-4:],
+                         ["-auth_email", "user@example.com", "-auth_token", "tok123"])
+
+    def test_tab_to_the_close_button_and_enter_closes(self):
+        run, _ = self.open_road(self.new_road("keys-close"))
+        self.press("Tab")
+        self.assertEqual(self.probe().focus, CLOSE)
+        il.shot("keys-close-focused")
+        self.press("Return")
+        self.assert_closed_by_the_user(run)
+
+    def test_escape_closes_as_the_close_button(self):
+        run, _ = self.open_road(self.new_road("keys-escape"))
+        self.press("Escape")
+        self.assert_closed_by_the_user(run)
+
+    def test_russian_link_opens_with_enter_and_space_and_space_closes(self):
+        road = self.new_road("keys-link")
+        with e2e.recorded_browser() as (env, opened):
+            run = e2e.Installer.start(PARAMS, russian=True, env=dict(road.env, **env))
+            self.runs.append(run)
+            window = e2e.find_window()
+            self.assertIsNotNone(window)
+            time.sleep(1.5)
+            e2e.focus(window)
+            probed = self.probe()
+            self.assert_captions(probed, "Установить", "Закрыть", "лицензионного соглашения")
+            self.press("Tab")
+            self.press("Tab")
+            self.assertEqual(self.probe().focus, LINK)
+            il.shot("keys-link-focused-ru")
+            terms_ru = "https://%s/biz/legal/cumulo_termsofuse" % os.environ["CUMULO_TERMS_HOST"]
+            self.press("Return")
+            self.assertTrue(e2e.wait_until(lambda: opened() == [terms_ru], 10), opened())
+            self.press("space")
+            self.assertTrue(e2e.wait_until(lambda: opened() == [terms_ru] * 2, 10), opened())
+            self.assertTrue(run.running(), "the link closed the window")
+            self.assertEqual(e2e.stat_event_names(), ["first"])
+            self.press("Tab")
+            self.assertEqual(self.probe().focus, INSTALL)
+            self.press("Tab")
+            self.press("space")
+            self.assert_closed_by_the_user(run)
+
+    def log_paths(self, road):
+        """The /LOG path of every run's first attempt (attempts come in pairs here)."""
+        paths = []
+        for line in road.setup_commands()[::2]:
+            m = re.search(r'/LOG="([^"]*)"', line)
+            paths.append(il.unix_path(m.group(1)))
+        return paths
+
+    def wait_error_dialog(self, road, runs):
+        dialog = il.find_caption_window(60)
+        self.assertIsNotNone(dialog, "the error dialog did not appear")
+        self.assertTrue(e2e.wait_until(lambda: len(road.setup_commands()) == 2 * runs, 10))
+        time.sleep(0.5)
+        log = self.log_paths(road)[-1]
+        self.files.append(log)
+        self.assertTrue(os.path.exists(log))
+        probed = self.probe(il.CAPTION)
+        self.assertEqual(probed.focus, OK, "OK starts with the keyboard focus")
+        self.assertEqual(probed.controls[JOURNAL]["text"], "Journal")
+        return dialog, log
+
+    def test_error_dialog_enter_and_escape_delete_the_log_and_journal_keeps_it(self):
+        road = self.new_road("keys-dialog", exit_codes="3,4,3,4,3,4")
+        run, _ = self.open_road(road)
+        self.press("Return")  # Install
+        dialog, log = self.wait_error_dialog(road, 1)
+        il.shot("keys-error-dialog")
+        self.press("Return")  # OK
+        self.assertTrue(e2e.wait_until(lambda: not os.path.exists(log), 10), "Enter kept the log")
+        self.assertEqual(self.probe().focus, INSTALL, "the keyboard is back on Install")
+
+        self.press("space")  # Install again
+        dialog, log = self.wait_error_dialog(road, 2)
+        self.press("Escape")
+        self.assertTrue(e2e.wait_until(lambda: not os.path.exists(log), 10), "Escape kept the log")
+
+        self.press("space")
+        dialog, log = self.wait_error_dialog(road, 3)
+        self.press("Tab")
+        self.assertEqual(self.probe(il.CAPTION).focus, JOURNAL)
+        self.press("Return")  # Journal
+        self.assertTrue(e2e.wait_until(lambda: dialog not in e2e.find_windows(il.CAPTION), 10))
+        time.sleep(1.0)
+        self.assertTrue(os.path.exists(log), "Journal deleted the log")
+        self.assertTrue(run.running())
+        failure = [("error_exit_setup", 3), ("error_exit_setup", 4), ("failed_on_second_try", 1),
+                   ("error", 1)]
+        self.assertEqual(e2e.stat_events(), [("first", 1), ("started", 1)] + failure * 3)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
