@@ -5,23 +5,11 @@
 # Starts a wine session for that build (prefix, test CA, fixture servers) and stops it.
 # Target: the Downloader's median at least 0.9 of curl's.
 set -euo pipefail
-build="$(cd "${1:?usage: download_bench.sh <win64 build dir> [runs]}" && pwd)"
-runs="${2:-5}"
-source_dir="$(cd "$(dirname "$0")/.." && pwd)"
-# The bench opens no window: always the session's display, not the user's.
-unset DISPLAY
-# shellcheck source=SCRIPTDIR/../scripts/wine-env.sh
-. "$source_dir/scripts/wine-env.sh" "$build"
-session="$source_dir/tests/harness/wine-session"
-"$session" start >/dev/null
-trap '"$session" stop >/dev/null' EXIT
-
+. "$(dirname "$0")/bench-session.sh" "$@"
 ca="$build/test-session/tls/ca.pem"
 size=$((64 * 1024 * 1024))
 path=/bench/64m
 url="https://$CUMULO_DIST_HOST$path"
-out="$(mktemp -d)"
-trap '"$session" stop >/dev/null; rm -rf "$out"' EXIT
 
 curl -s --cacert "$ca" -X POST --data "{\"path\": \"$path\", \"responses\": [{\"status\": 200, \"body_size\": $size, \"repeat\": $((2 * runs + 2))}]}" \
   "https://$CUMULO_DIST_HOST/__control/script" >/dev/null

@@ -16,15 +16,10 @@ import subprocess
 import sys
 import urllib.request
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+from bench_session import wine_session  # noqa: E402
+
 WINE64 = "/usr/lib/wine/wine64"
 MIB = 1024 * 1024
-
-
-def session_env(build):
-    out = subprocess.run(["bash", "-c", 'unset DISPLAY; . "$0/scripts/wine-env.sh" "$1" && env -0',
-                          ROOT, build], check=True, capture_output=True).stdout
-    return dict(item.split("=", 1) for item in out.decode().split("\0") if "=" in item)
 
 
 def script(env, ca, path, size, repeat):
@@ -54,13 +49,10 @@ def curl(ca, url, dest):
 
 def main():
     runs = int(sys.argv[1]) if len(sys.argv) > 1 else 5
-    build = os.path.join(ROOT, "build", "win64")
-    env = session_env(build)
-    session = os.path.join(ROOT, "tests", "harness", "wine-session")
-    subprocess.run([session, "start"], env=env, check=True, stdout=subprocess.DEVNULL)
-    out = os.path.join(build, "bench-download")
-    os.makedirs(out, exist_ok=True)
-    try:
+    with wine_session() as env:
+        build = env["CUMULO_BUILD_DIR"]
+        out = os.path.join(build, "bench-download")
+        os.makedirs(out, exist_ok=True)
         ca = os.path.join(build, "test-session", "tls", "ca.pem")
         big, small = 64 * MIB, 8 * MIB
         script(env, ca, "/bench/64m", big, 3 * runs + 3)
@@ -77,8 +69,6 @@ def main():
             curls.append(curl(ca, url, dest))
         small_peak = run_tool(env, "download_bench.exe",
                               "https://%s/bench/8m" % env["CUMULO_DIST_HOST"], dest, small)[2]
-    finally:
-        subprocess.run([session, "stop"], env=env, stdout=subprocess.DEVNULL)
 
     def median(rows, i):
         return statistics.median(r[i] for r in rows)

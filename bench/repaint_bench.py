@@ -9,30 +9,20 @@ distribution fixture serves a package of the given size; the bench presses Insta
 stops the installer once the bar has reached 50 %.
 """
 import os
-import subprocess
 import sys
 import tempfile
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
-sys.path.insert(0, os.path.join(ROOT, "tests", "harness"))
-sys.path.insert(0, os.path.join(ROOT, "bench"))
-from startup_bench import session_env  # noqa: E402
+from bench_session import wine_session  # noqa: E402
 
 
 def main():
     mib = int(sys.argv[1]) if len(sys.argv) > 1 else 64
-    build = os.path.join(ROOT, "build", "win64")
-    env = session_env(build)
-    os.environ.update(env)
-    import e2e_lib as e2e  # noqa: E402
-    import fixture_client  # noqa: E402
-    import install_lib as il  # noqa: E402
+    with wine_session() as env:
+        import e2e_lib as e2e  # noqa: E402  (reads the session's environment)
+        import fixture_client  # noqa: E402
+        import install_lib as il  # noqa: E402
 
-    session = os.path.join(ROOT, "tests", "harness", "wine-session")
-    subprocess.run([session, "start"], env=env, check=True, stdout=subprocess.DEVNULL)
-    counts = tempfile.mktemp(prefix="repaints-", dir=build)
-    try:
+        counts = tempfile.mktemp(prefix="repaints-", dir=env["CUMULO_BUILD_DIR"])
         fixture_client.script(env["CUMULO_DIST_HOST"], "/cumulo/Cumulo_setup_offline.exe",
                               [{"status": 200, "body_size": mib * 1024 * 1024}])
         run = e2e.Installer.start(env={"CUMULO_BENCH_COUNTS": e2e.wine_path(counts)})
@@ -48,8 +38,6 @@ def main():
         if not reached:
             raise SystemExit("the bar did not reach 50 %")
         percents = [int(p) for p in lines()[1::2]]
-    finally:
-        subprocess.run([session, "stop"], env=env, stdout=subprocess.DEVNULL)
     during = percents[percents.index(0, 1) if 0 in percents[1:] else 0:]
     print("%d MiB download: %d progress repaints in all, %d from the start of the download "
           "to 50 %% (at most 51: one per percent step 0..50)" % (mib, len(percents), len(during)))

@@ -5,16 +5,7 @@
 # Prints the medians and the ratios cut/uncut of the body bytes sent on the wire and of
 # the time (which includes the fixture's 0.1 s pause before the cut).
 set -euo pipefail
-build="$(cd "${1:?usage: resume_bench.sh <win64 build dir> [runs]}" && pwd)"
-runs="${2:-5}"
-source_dir="$(cd "$(dirname "$0")/.." && pwd)"
-unset DISPLAY
-# shellcheck source=SCRIPTDIR/../scripts/wine-env.sh
-. "$source_dir/scripts/wine-env.sh" "$build"
-session="$source_dir/tests/harness/wine-session"
-"$session" start >/dev/null
-out="$(mktemp -d)"
-trap '"$session" stop >/dev/null; rm -rf "$out"' EXIT
+. "$(dirname "$0")/bench-session.sh" "$@"
 
 ca="$build/test-session/tls/ca.pem"
 size=$((64 * 1024 * 1024))

@@ -14,15 +14,7 @@ import subprocess
 import sys
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
-
-
-def session_env(build):
-    """The environment of scripts/wine-env.sh for `build`."""
-    out = subprocess.run(["bash", "-c", '. "$0/scripts/wine-env.sh" "$1" && env -0', ROOT, build],
-                         check=True, capture_output=True).stdout
-    return dict(item.split("=", 1) for item in out.decode().split("\0") if "=" in item)
+from bench_session import wine_session  # noqa: E402
 
 
 def time_until_visible(command, title, env):
@@ -45,14 +37,8 @@ def time_until_visible(command, title, env):
 
 def main():
     runs = int(sys.argv[1]) if len(sys.argv) > 1 else 15
-    build = os.path.join(ROOT, "build", "win64")
-    env = session_env(build)
-    os.environ.update(env)
-    import e2e_lib as e2e  # noqa: E402  (reads the environment above)
-
-    session = os.path.join(ROOT, "tests", "harness", "wine-session")
-    subprocess.run([session, "start"], env=env, check=True, stdout=subprocess.DEVNULL)
-    try:
+    with wine_session() as env:
+        import e2e_lib as e2e  # noqa: E402  (reads the session's environment)
         wine_env = e2e.wine_env(False, None)
         installer = [e2e.WINE64, env["CUMULO_INSTALLER"]]
         popup = [e2e.WINE64, os.path.join(env["CUMULO_TOOLS_DIR"], "bench_popup.exe")]
@@ -65,8 +51,6 @@ def main():
         for _ in range(runs):
             for name, command, title in cases:
                 times[name].append(time_until_visible(command, title, wine_env))
-    finally:
-        subprocess.run([session, "stop"], env=env, stdout=subprocess.DEVNULL)
     medians = {name: statistics.median(t) for name, t in times.items()}
     print("start-up until the window is visible, median of %d alternating runs:" % runs)
     for name, m in medians.items():

@@ -19,6 +19,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 import fixture_client  # noqa: E402
@@ -113,6 +114,20 @@ class Installer:
 
     def journal(self):
         return journal(self.log_path) if self.log_path else []
+
+
+class InstallerTestCase(unittest.TestCase):
+    """A test of installer runs: the statistics endpoint emptied and the pointer parked
+    before each test; every run it started (self.runs) stopped after it."""
+
+    def setUp(self):
+        reset_stat()
+        park_pointer()
+        self.runs = []
+
+    def tearDown(self):
+        for run in self.runs:
+            run.stop()
 
 
 def journal(path):

@@ -21,16 +21,7 @@ HOSTILE = [
 EVENT_T = "cumulo_windows_22030052"
 
 
-class TelemetryTagTest(unittest.TestCase):
-    def setUp(self):
-        e2e.reset_stat()
-        e2e.park_pointer()
-        self.runs = []
-
-    def tearDown(self):
-        for run in self.runs:
-            run.stop()
-
+class TelemetryTagTest(e2e.InstallerTestCase):
     def open_and_close(self, args):
         """Opens the window, closes it by its button; returns the statistics requests."""
         e2e.reset_stat()

@@ -26,16 +26,7 @@ def bluish(rgb):
     return b > 180 and b - r > 90
 
 
-class TextFitTest(unittest.TestCase):
-    def setUp(self):
-        e2e.reset_stat()
-        e2e.park_pointer()
-        self.runs = []
-
-    def tearDown(self):
-        for run in self.runs:
-            run.stop()
-
+class TextFitTest(e2e.InstallerTestCase):
     def check_window(self, name, russian, s, font_scale):
         e2e.park_pointer()  # away from where the last window's close button was
         run = e2e.Installer.start(PARAMS, russian=russian)

@@ -12,16 +12,7 @@ BLUE = e2e.hex_rgb("#0071FF")
 PARAMS = ["--params", "email=user%40example.com&auth=token123"]
 
 
-class WindowTest(unittest.TestCase):
-    def setUp(self):
-        e2e.reset_stat()
-        e2e.park_pointer()
-        self.runs = []
-
-    def tearDown(self):
-        for run in self.runs:
-            run.stop()
-
+class WindowTest(e2e.InstallerTestCase):
     def start(self, args=PARAMS, **kw):
         run = e2e.Installer.start(args, **kw)
         self.runs.append(run)
