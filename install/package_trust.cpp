@@ -1,0 +1,26 @@
+#include "install/package_trust.h"
+
+#include <cwchar>
+
+namespace cumulo {
+
+std::wstring SignerName(const PackageSignature& signature) {
+  return signature.organisation.empty() ? signature.commonName : signature.organisation;
+}
+
+uint32_t PackageTrustCode(const PackageSignature& signature, const std::wstring& expectedPublisher) {
+  if (signature.status != 0) return signature.status;
+  const std::wstring signer = SignerName(signature);
+  if (signer.empty()) return kTrustNoSignerCert;
+  // Exact: a publisher name that merely looks alike is someone else's certificate.
+  if (signer != expectedPublisher) return kTrustSubjectNotTrusted;
+  return 0;
+}
+
+std::wstring UntrustedPackageLine(uint32_t code) {
+  wchar_t hex[16] = {};
+  std::swprintf(hex, sizeof(hex) / sizeof(hex[0]), L"0x%08X", static_cast<unsigned>(code));
+  return L"Setup package failed verification: " + std::wstring(hex) + L".";
+}
+
+}  // namespace cumulo
