@@ -8,7 +8,8 @@ std::wstring SignerName(const PackageSignature& signature) {
   return signature.organisation.empty() ? signature.commonName : signature.organisation;
 }
 
-uint32_t PackageTrustCode(const PackageSignature& signature, const std::wstring& expectedPublisher) {
+uint32_t PackageTrustCode(const PackageSignature& signature,
+                          const std::wstring& expectedPublisher) {
   if (signature.status != 0) return signature.status;
   const std::wstring signer = SignerName(signature);
   if (signer.empty()) return kTrustNoSignerCert;

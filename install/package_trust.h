@@ -13,8 +13,8 @@ constexpr uint32_t kTrustNoSignerCert = 0x80096002;       // TRUST_E_NO_SIGNER_C
 // What the platform read from the package.
 struct PackageSignature {
   uint32_t status = kTrustSubjectNotTrusted;  // WinVerifyTrust's result; 0 is a valid signature
-  std::wstring organisation;                   // the leaf certificate's subject O, may be empty
-  std::wstring commonName;                     // its subject CN, may be empty
+  std::wstring organisation;                  // the leaf certificate's subject O, may be empty
+  std::wstring commonName;                    // its subject CN, may be empty
 };
 
 // The signer's name as a publisher: the organisation, or the common name without one.

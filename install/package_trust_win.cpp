@@ -29,8 +29,8 @@ std::wstring SubjectAttribute(PCCERT_CONTEXT cert, const char* oid) {
 ScopedFile HoldPackage(const std::wstring& path) {
   // No FILE_SHARE_WRITE and no FILE_SHARE_DELETE: writers, renames and deletions fail with
   // a sharing violation until the handle is closed, and none may be open already.
-  return ScopedFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return ScopedFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 PackageSignature ReadPackageSignature(HANDLE heldFile, const std::wstring& path) {
