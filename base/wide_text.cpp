@@ -125,6 +125,12 @@ std::wstring DecimalW(int64_t value) { return WidenAscii(Decimal(value)); }
 
 std::wstring UnsignedDecimalW(uint32_t value) { return WidenAscii(Decimal(value)); }
 
+std::wstring HexCodeW(uint32_t value) {
+  std::wstring text = L"0x";
+  for (int shift = 28; shift >= 0; shift -= 4) text.push_back(L"0123456789ABCDEF"[(value >> shift) & 0xF]);
+  return text;
+}
+
 void AppendZeroPadded(std::string& out, int value, size_t width) {
   // As printf's "%0<width>d": the sign counts towards the width.
   std::string digits = Decimal(value < 0 ? -static_cast<int64_t>(value) : value);

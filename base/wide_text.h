@@ -24,6 +24,8 @@ std::wstring WidenAscii(const std::string& text);
 std::string Decimal(int64_t value);
 std::wstring DecimalW(int64_t value);
 std::wstring UnsignedDecimalW(uint32_t value);
+// "0x" and eight upper-case hex digits, as printf's "0x%08X" writes a 32-bit code.
+std::wstring HexCodeW(uint32_t value);
 // Appends `value` as printf's "%0<width>d" would.
 void AppendZeroPadded(std::string& out, int value, size_t width);
 

@@ -38,6 +38,9 @@ TEST(WideText, DecimalsAndZeroPaddingAsPrintfWouldWriteThem) {
     int value;
     const char* text;
   } cases[] = {{0, "00"}, {5, "05"}, {12, "12"}, {123, "123"}, {-5, "-5"}, {-15, "-15"}};
+  EXPECT_EQ(HexCodeW(0), L"0x00000000");
+  EXPECT_EQ(HexCodeW(0x800B0100u), L"0x800B0100");
+  EXPECT_EQ(HexCodeW(0xFFFFFFFFu), L"0xFFFFFFFF");
   for (const auto& c : cases) {
     std::string out = "x";
     AppendZeroPadded(out, c.value, 2);

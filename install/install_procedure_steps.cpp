@@ -82,7 +82,15 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
   params.logFile = logFile;
   params.retryAllowed = true;
   params.installDrivers = platform.IsSupportedArchitecture();
-  if (!platform.RunSetup(params)) {
+  const SetupResult setup = platform.RunSetup(params);
+  if (setup == SetupResult::Untrusted) {
+    // The runner has reported the refusal; the package and any log of an earlier attempt
+    // go, and the window shows an unexpected error.
+    tempFiles.Add(logFile);
+    Publish(shared, InstallOutcome::DownloadFailed);
+    return;
+  }
+  if (setup != SetupResult::Succeeded) {
     // The log stays for the Journal button; the window decides its fate.
     shared.failedSetupLogPath = logFile;
     Publish(shared, InstallOutcome::SetupFailed);

@@ -26,7 +26,7 @@ class InstallPlatform {
   // One download with its own Downloader, destroyed before this returns.
   virtual DownloadCode Download(const std::wstring& userAgent, const std::wstring& url,
                                 const std::wstring& path, ProgressCallback progress) = 0;
-  virtual bool RunSetup(const SetupParams& params) = 0;
+  virtual SetupResult RunSetup(const SetupParams& params) = 0;
   virtual void LaunchClient(const AuthHandoff& handoff) = 0;
   virtual bool RemoveFile(const std::wstring& path, uint32_t& error) = 0;
 };

@@ -33,6 +33,7 @@ class FakeInstallPlatform : public InstallPlatform {
   DownloadCode download = DownloadCode::Completed;
   std::vector<std::pair<uint32_t, uint32_t>> progressReports;
   bool setupSucceeds = true;
+  bool setupUntrusted = false;
   std::set<std::wstring> undeletable;
   std::shared_ptr<RecordingProgress> progress = std::make_shared<RecordingProgress>();
 
@@ -61,10 +62,11 @@ class FakeInstallPlatform : public InstallPlatform {
     for (const auto& p : progressReports) progress(p.first, p.second);
     return download;
   }
-  bool RunSetup(const SetupParams& params) override {
+  SetupResult RunSetup(const SetupParams& params) override {
     calls.push_back(L"setup");
     setupParams = params;
-    return setupSucceeds;
+    if (setupUntrusted) return SetupResult::Untrusted;
+    return setupSucceeds ? SetupResult::Succeeded : SetupResult::Failed;
   }
   void LaunchClient(const AuthHandoff& handoff) override {
     calls.push_back(L"launch " + std::wstring(handoff.email.begin(), handoff.email.end()));
@@ -212,6 +214,13 @@ TEST(InstallProcedure, OutcomeTable) {
        {},
        {L"download", L"setup", L"delete " + kExe},
        kLog},
+      {"package refused",
+       [](FakeInstallPlatform& p) { p.setupUntrusted = true; },
+       InstallOutcome::DownloadFailed,
+       {},
+       {},
+       {L"download", L"setup", L"delete " + kExe, L"delete " + kLog},
+       L""},
       {"package cannot be deleted after failed setup",
        [](FakeInstallPlatform& p) {
          p.setupSucceeds = false;

@@ -31,7 +31,7 @@ class SystemInstallPlatform : public InstallPlatform {
     return downloader.Download(url, path);
   }
 
-  bool RunSetup(const SetupParams& params) override {
+  SetupResult RunSetup(const SetupParams& params) override {
     SetupRunner runner(metricSender_, RunSetupProcess);
     return runner.RunWithRetry(params);
   }

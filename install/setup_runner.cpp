@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "install/package_trust.h"
+
 namespace cumulo {
 
 std::wstring SetupCommandLine(const SetupParams& params, bool secondAttempt) {
@@ -19,42 +21,48 @@ SetupRunner::SetupRunner(std::shared_ptr<MetricSender> metricSender, SetupProces
       runProcess_(std::move(runProcess)),
       journal_(std::move(journal)) {}
 
-bool SetupRunner::RunWithRetry(const SetupParams& params) {
+SetupResult SetupRunner::RunWithRetry(const SetupParams& params) {
   params_ = params;
   journal_(L"Runnning installer", LogLevel::Info);
-  if (RunOnce(false)) return true;
-  if (!params_.retryAllowed) return false;
+  const SetupResult first = RunOnce(false);
+  if (first != SetupResult::Failed) return first;
+  if (!params_.retryAllowed) return SetupResult::Failed;
   journal_(L"Runnning installer, second attempt", LogLevel::Info);
-  if (RunOnce(true)) {
+  const SetupResult second = RunOnce(true);
+  if (second == SetupResult::Succeeded) {
     metricSender_->SendMetric(L"succeeded_on_second_try", 1);
-    return true;
+  } else if (second == SetupResult::Failed) {
+    metricSender_->SendMetric(L"failed_on_second_try", 1);
   }
-  metricSender_->SendMetric(L"failed_on_second_try", 1);
-  return false;
+  return second;
 }
 
-bool SetupRunner::RunOnce(bool secondAttempt) {
+SetupResult SetupRunner::RunOnce(bool secondAttempt) {
   const SetupAttempt attempt =
       runProcess_(params_, SetupCommandLine(params_, secondAttempt), secondAttempt);
   const auto value = static_cast<int32_t>(attempt.value);
   switch (attempt.stage) {
+    case SetupAttempt::Stage::Untrusted:
+      journal_(UntrustedPackageLine(attempt.value), LogLevel::Error);
+      metricSender_->SendMetric(L"err_setup_untrusted", value);
+      return SetupResult::Untrusted;
     case SetupAttempt::Stage::StartFailed:
       metricSender_->SendMetric(L"error_setup_start", value);
-      return false;
+      return SetupResult::Failed;
     case SetupAttempt::Stage::WaitFailed:
       metricSender_->SendMetric(L"error_setup_wait", value);
-      return false;
+      return SetupResult::Failed;
     case SetupAttempt::Stage::NoExitCode:
       metricSender_->SendMetric(L"error_setup_no_exit", value);
-      return false;
+      return SetupResult::Failed;
     case SetupAttempt::Stage::Exited:
       break;
   }
   if (attempt.value != 0) {
     metricSender_->SendMetric(L"error_exit_setup", value);
-    return false;
+    return SetupResult::Failed;
   }
-  return true;
+  return SetupResult::Succeeded;
 }
 
 }  // namespace cumulo

@@ -1,6 +1,8 @@
 #pragma once
 // Runs the downloaded setup package: silently first, once more with its own window when
-// that fails; success is exit code 0. Failures are reported as telemetry events.
+// that fails; success is exit code 0. Every attempt first checks the package's signature
+// and publisher; a refused package is never started. Failures are reported as telemetry
+// events, a refusal also in the journal.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -25,16 +27,24 @@ std::wstring SetupCommandLine(const SetupParams& params, bool secondAttempt);
 
 // How one start of the package ended, as the platform saw it.
 struct SetupAttempt {
-  enum class Stage { StartFailed, WaitFailed, NoExitCode, Exited };
+  enum class Stage { StartFailed, WaitFailed, NoExitCode, Exited, Untrusted };
   Stage stage = Stage::StartFailed;
-  uint32_t value = 0;  // the last-error code, or the exit code when Exited
+  // The last-error code, the exit code when Exited, the refusing WinTrust code when Untrusted.
+  uint32_t value = 0;
 };
 
-// Starts the package with `parameters`, shown or hidden, and waits for its end.
+// How the runner's attempts ended: a refused package is neither success nor a setup
+// failure with a log to show.
+enum class SetupResult { Succeeded, Failed, Untrusted };
+
+// Verifies the package and, when it may run, starts it with `parameters`, shown or
+// hidden, and waits for its end.
 using SetupProcessRunner = std::function<SetupAttempt(const SetupParams& params,
                                                       const std::wstring& parameters, bool show)>;
 
-// The production runner: ShellExecuteExW and an unbounded wait (Windows only).
+// The production runner (Windows only): holds the package against writers and deletion,
+// checks it with WinVerifyTrust against the build's package publisher, then
+// ShellExecuteExW and an unbounded wait, releasing the hold once the package has exited.
 SetupAttempt RunSetupProcess(const SetupParams& params, const std::wstring& parameters, bool show);
 
 class SetupRunner {
@@ -42,9 +52,10 @@ class SetupRunner {
   SetupRunner(std::shared_ptr<MetricSender> metricSender, SetupProcessRunner runProcess,
               JournalWriter journal = WriteToProcessJournal);
 
-  // True when the first or (if allowed) the second attempt exited with 0.
-  [[nodiscard]] bool RunWithRetry(const SetupParams& params);
-  [[nodiscard]] bool RunOnce(bool secondAttempt);
+  // Succeeded when the first or (if allowed) the second attempt exited with 0; Untrusted
+  // when an attempt's package was refused, which ends the attempts.
+  [[nodiscard]] SetupResult RunWithRetry(const SetupParams& params);
+  [[nodiscard]] SetupResult RunOnce(bool secondAttempt);
 
  private:
   std::shared_ptr<MetricSender> metricSender_;

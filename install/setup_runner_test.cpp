@@ -55,40 +55,56 @@ TEST(SetupRunner, RetryTable) {
     const char* name;
     std::vector<SetupAttempt> attempts;
     bool retryAllowed;
-    bool result;
+    SetupResult result;
     std::vector<std::wstring> events;
     std::vector<std::wstring> lines;
   };
   const std::vector<std::wstring> one = {L"I Runnning installer"};
   const std::vector<std::wstring> two = {L"I Runnning installer",
                                          L"I Runnning installer, second attempt"};
+  const auto ok = SetupResult::Succeeded, failed = SetupResult::Failed,
+             untrusted = SetupResult::Untrusted;
   const std::vector<Case> cases = {
-      {"first succeeds", {{Stage::Exited, 0}}, true, true, {}, one},
+      {"first succeeds", {{Stage::Exited, 0}}, true, ok, {}, one},
       {"5 then 0",
        {{Stage::Exited, 5}, {Stage::Exited, 0}},
        true,
-       true,
+       ok,
        {L"error_exit_setup:5", L"succeeded_on_second_try:1"},
        two},
       {"both fail",
        {{Stage::Exited, 5}, {Stage::Exited, 0xC0000005u}},
        true,
-       false,
+       failed,
        {L"error_exit_setup:5", L"error_exit_setup:-1073741819", L"failed_on_second_try:1"},
        two},
-      {"no retry", {{Stage::Exited, 2}}, false, false, {L"error_exit_setup:2"}, one},
+      {"no retry", {{Stage::Exited, 2}}, false, failed, {L"error_exit_setup:2"}, one},
       {"start fails then wait fails",
        {{Stage::StartFailed, 2}, {Stage::WaitFailed, 6}},
        true,
-       false,
+       failed,
        {L"error_setup_start:2", L"error_setup_wait:6", L"failed_on_second_try:1"},
        two},
       {"no exit code then 0",
        {{Stage::NoExitCode, 6}, {Stage::Exited, 0}},
        true,
-       true,
+       ok,
        {L"error_setup_no_exit:6", L"succeeded_on_second_try:1"},
        two},
+      // A refused package is never retried: it would be refused again, or worse, not.
+      {"unsigned package",
+       {{Stage::Untrusted, 0x800B0100u}},
+       true,
+       untrusted,
+       {L"err_setup_untrusted:-2146762496"},
+       {L"I Runnning installer", L"E Setup package failed verification: 0x800B0100."}},
+      {"visible retry verified again and refused",
+       {{Stage::Exited, 5}, {Stage::Untrusted, 0x80096010u}},
+       true,
+       untrusted,
+       {L"error_exit_setup:5", L"err_setup_untrusted:-2146869232"},
+       {L"I Runnning installer", L"I Runnning installer, second attempt",
+        L"E Setup package failed verification: 0x80096010."}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -106,7 +122,10 @@ TEST(SetupRunner, RetryTable) {
             return c.attempts.at(next++);
           },
           [&](const std::wstring& m, LogLevel level) {
-            lines.push_back((level == LogLevel::Info ? L"I " : L"? ") + m);
+            lines.push_back((level == LogLevel::Info    ? L"I "
+                             : level == LogLevel::Error ? L"E "
+                                                        : L"? ") +
+                            m);
           });
       SetupParams p = Params();
       p.retryAllowed = c.retryAllowed;

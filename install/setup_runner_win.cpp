@@ -2,12 +2,30 @@
 // windows.h first: the shell header needs its types.
 #include <shellapi.h>
 
+#include "build_config.h"
+#include "install/package_trust_win.h"
 #include "install/setup_runner.h"
 #include "win/unique_handle.h"
 
 namespace cumulo {
 
 SetupAttempt RunSetupProcess(const SetupParams& params, const std::wstring& parameters, bool show) {
+  SetupAttempt attempt;
+  // Held from before the check until the package has exited, so that the bytes verified
+  // are the bytes started; released on return, before the procedure deletes the file.
+  const ScopedFile held = HoldPackage(params.setupFile);
+  if (!held.IsValid()) {
+    attempt.value = GetLastError();  // a missing or locked package cannot be started
+    return attempt;
+  }
+  const uint32_t trust = PackageTrustCode(ReadPackageSignature(held.Get(), params.setupFile),
+                                          build_config::kPackagePublisher);
+  if (trust != 0) {
+    attempt.stage = SetupAttempt::Stage::Untrusted;
+    attempt.value = trust;
+    return attempt;
+  }
+
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -15,7 +33,6 @@ SetupAttempt RunSetupProcess(const SetupParams& params, const std::wstring& para
   info.lpParameters = parameters.c_str();
   info.lpDirectory = params.workingDirectory.c_str();
   info.nShow = show ? SW_SHOW : SW_HIDE;
-  SetupAttempt attempt;
   if (!ShellExecuteExW(&info) || info.hProcess == nullptr) {
     attempt.value = GetLastError();
     return attempt;

@@ -1,24 +1,59 @@
 #!/usr/bin/env python3
 """Inspects the release executable: PE32 for i386, GUI subsystem, only system DLLs
 imported, manifest, version resource and icon group 128 present, within the size budget.
-Prints its size."""
+Prints its size and whether it carries an Authenticode signature, and whose."""
+import os
 import struct
+import subprocess
 import sys
+import tempfile
 
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
     "oleaut32.dll", "comctl32.dll", "wininet.dll", "gdiplus.dll", "msimg32.dll", "shlwapi.dll",
-    "rpcrt4.dll", "psapi.dll", "msvcrt.dll", "crypt32.dll", "uxtheme.dll", "dwmapi.dll", "version.dll",
+    "rpcrt4.dll", "psapi.dll", "msvcrt.dll", "crypt32.dll", "wintrust.dll", "uxtheme.dll", "dwmapi.dll", "version.dll",
 }
 RT_ICON_GROUP, RT_VERSION, RT_MANIFEST = 14, 16, 24
 # The size budget of the product with all its art: 400 KiB. Size is deterministic, so
 # this is a check, not a benchmark.
 SIZE_BUDGET = 400 * 1024
+WIN_CERT_TYPE_PKCS_SIGNED_DATA = 2
 
 
 def fail(msg):
     print("release check FAILED: " + msg)
     sys.exit(1)
+
+
+def signer(data, opt):
+    """The subject of the signing certificate, or None for an unsigned file. The security
+    directory holds a file offset, not an address."""
+    offset, size = struct.unpack_from("<II", data, opt + 96 + 8 * 4)
+    if size == 0:
+        return None
+    if offset + 8 > len(data):
+        fail("the certificate table lies outside the file")
+    length, _, kind = struct.unpack_from("<IHH", data, offset)
+    if kind != WIN_CERT_TYPE_PKCS_SIGNED_DATA or length < 8 or offset + length > len(data):
+        fail("a certificate table that is not an Authenticode signature")
+    with tempfile.NamedTemporaryFile(suffix=".p7b", delete=False) as f:
+        f.write(data[offset + 8:offset + length])
+    try:
+        printed = subprocess.run(["openssl", "pkcs7", "-inform", "DER", "-in", f.name,
+                                  "-print_certs", "-noout"], capture_output=True, text=True)
+    finally:
+        os.unlink(f.name)
+    if printed.returncode != 0:
+        fail("the signature cannot be read: " + printed.stderr.strip())
+    subjects, issuers = [], set()
+    for line in printed.stdout.splitlines():
+        if line.startswith("subject="):
+            subjects.append(line[len("subject="):].strip())
+        elif line.startswith("issuer="):
+            issuers.add(line[len("issuer="):].strip())
+    # The signer is the one certificate of the block that issued none of the others.
+    leaves = [s for s in subjects if s not in issuers] or subjects
+    return leaves[0] if leaves else "an unreadable certificate"
 
 
 def main(path):
@@ -88,6 +123,8 @@ def main(path):
     if len(data) > SIZE_BUDGET:
         fail("%d bytes is over the budget of %d; bench/size_report shows what is large"
              % (len(data), SIZE_BUDGET))
+    who = signer(data, opt)
+    print("release signature: " + ("signed by " + who if who else "unsigned"))
 
 
 if __name__ == "__main__":

@@ -36,7 +36,8 @@ inline bool WriteInstallPath(const std::wstring& folder) {
 }
 
 inline std::wstring ClientStandIn() { return wintest::ToolPath(L"Cumulo.exe"); }
-inline std::wstring SetupStandIn() { return wintest::ToolPath(L"stand_in_setup.exe"); }
+// Signed by the build's package publisher: the only kind of package the runner starts.
+inline std::wstring SetupStandIn() { return wintest::PackagePath(L"signed.exe"); }
 
 // Lines of a UTF-8 record file, without their line ends.
 inline std::vector<std::string> RecordLines(const std::wstring& path) {

@@ -36,6 +36,7 @@ class SetupRunnerTest : public ::testing::Test {
   }
   void TearDown() override { DeleteProductKey(); }
 
+  // True when the runner's attempts succeeded.
   bool Run(const wchar_t* exitCodes, std::vector<std::wstring>& events) {
     SetEnvironmentVariableW(L"CUMULO_SETUP_EXIT_CODES", exitCodes);
     MetricRecorder recorder;
@@ -43,7 +44,7 @@ class SetupRunnerTest : public ::testing::Test {
     bool result = false;
     {
       SetupRunner runner(sender, RunSetupProcess, [](const std::wstring&, LogLevel) {});
-      result = runner.RunWithRetry(params_);
+      result = runner.RunWithRetry(params_) == SetupResult::Succeeded;
     }
     events = DrainEvents(sender, recorder);
     return result;

@@ -64,6 +64,12 @@ std::wstring ToolPath(const std::wstring& name) {
   return tests.substr(0, tests.find_last_of(L'\\') + 1) + L"tools\\" + name;
 }
 
+std::wstring PackagePath(const std::wstring& name) {
+  std::wstring tests = ThisFolder();
+  tests.pop_back();
+  return tests.substr(0, tests.find_last_of(L'\\') + 1) + L"test-session\\packages\\" + name;
+}
+
 std::wstring MakeTempFolder(const std::wstring& prefix) {
   std::wstring folder = GetTempFolder() + prefix + MakeUniqueName() + L"\\";
   CreateDirectoryW(folder.c_str(), nullptr);

@@ -15,6 +15,9 @@ int Run(const std::wstring& commandLine, std::string* output = nullptr, DWORD ti
 // Folder of this test program ("...\tests\") and of the tool programs ("...\tools\").
 std::wstring ThisFolder();
 std::wstring ToolPath(const std::wstring& name);
+// The setup stand-in as the session signed it ("signed.exe", "unsigned.exe", "tampered.exe",
+// "other.exe"), in <build>\test-session\packages.
+std::wstring PackagePath(const std::wstring& name);
 
 // A new empty folder under the temporary folder, with a trailing backslash.
 std::wstring MakeTempFolder(const std::wstring& prefix);
