@@ -29,6 +29,12 @@ def tools_dir():
     return os.environ.get("CUMULO_TOOLS_DIR") or os.path.join(e2e.build_dir(), "tools")
 
 
+def package(name="signed.exe"):
+    """The setup stand-in as the session prepared it: signed.exe (by the build's package
+    publisher, what the distribution server serves), unsigned.exe, tampered.exe, other.exe."""
+    return os.path.join(e2e.build_dir(), "test-session", "packages", name)
+
+
 def dist_host():
     return os.environ["CUMULO_DIST_HOST"]
 

@@ -134,7 +134,7 @@ class InstallSuccessTest(il.RoadTestCase):
              "Downloader completed succesfully."], messages), messages)
 
     def test_cut_download_resumes_and_installs(self):
-        package = os.path.join(il.tools_dir(), "stand_in_setup.exe")
+        package = il.package()  # signed, so that the resumed file must pass the check too
         size = os.path.getsize(package)
         answer = {"status": 200, "body_file": package, "ranges": True,
                   "headers": [["ETag", '"pkg1"'], ["Accept-Ranges", "bytes"]]}

@@ -17,10 +17,6 @@ PARAMS = ["--params", "utm=trust_roads&email=user%40example.com&auth=tok123"]
 ENV_KEY = r"HKCU\Environment"
 
 
-def package(name):
-    return os.path.join(e2e.build_dir(), "test-session", "packages", name)
-
-
 def signed32(code):
     """A WinTrust code as the telemetry value carries it (a signed 32-bit number)."""
     return code - (1 << 32) if code >= 1 << 31 else code
@@ -61,7 +57,7 @@ class InstallTrustTest(il.RoadTestCase):
             with self.subTest(package=name):
                 e2e.reset_stat()
                 il.reset_dist()
-                il.script_dist([{"body_file": package(name),
+                il.script_dist([{"body_file": il.package(name),
                                  "headers": [["Content-Type", "application/octet-stream"]]}])
                 road_name = "refused-" + name[:-4]
                 road = self.new_road(road_name)

@@ -49,7 +49,7 @@ class KeyboardTest(il.RoadTestCase):
         self.assertEqual(lines[-1], ("I", "GUI Installer Finished."))
 
     def test_enter_on_install_installs_and_enter_while_it_runs_changes_nothing(self):
-        package = os.path.join(il.tools_dir(), "stand_in_setup.exe")
+        package = il.package()
         # The package comes three seconds late: time to press Enter during the download.
         il.script_dist([{"delay": 3, "body_file": package,
                          "headers": [["Content-Type", "application/octet-stream"]]}])
