@@ -1,8 +1,8 @@
 #include "base/journal.h"
 
-#include <cstring>
 #include <utility>
 
+#include "base/journal_line.h"
 #include "base/journal_platform.h"
 #include "base/wide_text.h"
 
@@ -62,23 +62,10 @@ const std::string& InstallLog::Timestamp() {
 void InstallLog::Write(const std::wstring& message, LogLevel level) {
   if (file_ == nullptr) return;
   std::call_once(prefixOnce_, [this] {
-    const std::wstring name = channel_ != nullptr ? *channel_ : std::wstring();
-    prefix_ = "[ " + Utf8FromWide(name) + " ] ";
-    reserveBase_ = name.size() + 23;
+    prefix_ = JournalChannelPrefix(channel_ != nullptr ? *channel_ : std::wstring());
   });
-  std::string line;
-  line.reserve(reserveBase_ + message.size());
-  switch (level) {
-    case LogLevel::Info: line += "[I] "; break;
-    case LogLevel::Error: line += "[E] "; break;
-    case LogLevel::Warning: line += "[W] "; break;
-    default: break;
-  }
   std::lock_guard<std::mutex> lock(mutex_);
-  line += Timestamp();
-  line += prefix_;
-  line += Utf8FromWide(message);
-  line += '\n';
+  const std::string line = FormatJournalLine(level, Timestamp(), prefix_, message);
   std::fwrite(line.data(), 1, line.size(), file_);
 }
 

@@ -50,7 +50,6 @@ class InstallLog {
   LogClock clock_;
   std::once_flag prefixOnce_;
   std::string prefix_;
-  size_t reserveBase_ = 0;
 };
 
 // Shorthands used by every writer.

@@ -124,6 +124,17 @@ TEST_F(InstallLogTest, FailedLocalTimeReusesThePreviousText) {
             "[I] [09:05:03 07.12] [ Download ] reused\n");
 }
 
+TEST_F(InstallLogTest, LineBreaksInAMessageStayOnItsLine) {
+  {
+    InstallLog log(WPath(), &channel_, kFakeClock);
+    log.Write(L"Downloading file: https://h/a\r\n[E] [09:05:03 07.12] [ Download ] forged",
+              LogLevel::Info);
+  }
+  EXPECT_EQ(Contents(),
+            "\xEF\xBB\xBF[I] [09:05:03 07.12] [ Download ] Downloading file: https://h/a  "
+            "[E] [09:05:03 07.12] [ Download ] forged\n");
+}
+
 TEST_F(InstallLogTest, EmptyOrUnopenablePathIsAClosedJournal) {
   InstallLog none(L"", &channel_, kFakeClock);
   EXPECT_FALSE(none.IsOpen());
