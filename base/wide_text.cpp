@@ -2,7 +2,6 @@
 
 #include <charconv>
 
-#include <cstdio>
 
 namespace cumulo {
 
@@ -111,6 +110,13 @@ std::wstring WidenAscii(const std::string& text) {
   out.reserve(text.size());
   for (char c : text) out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
   return out;
+}
+
+std::wstring LowerAsciiLetters(std::wstring text) {
+  for (auto& c : text) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  }
+  return text;
 }
 
 // to_chars instead of the printf family: the C library's formatter would pull its whole

@@ -21,6 +21,10 @@ std::string NarrowLow8(const std::wstring& text);
 // Widens bytes one by one (Latin-1); used for ASCII texts such as numbers.
 std::wstring WidenAscii(const std::string& text);
 
+// Letters A to Z lowered, everything else kept: for names compared without case
+// (image names, header tokens, language codes).
+std::wstring LowerAsciiLetters(std::wstring text);
+
 std::string Decimal(int64_t value);
 std::wstring DecimalW(int64_t value);
 std::wstring UnsignedDecimalW(uint32_t value);

@@ -96,7 +96,9 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
     Publish(shared, InstallOutcome::SetupFailed);
     // Read after publishing: a window that closed before it could see the outcome has left
     // the log to the worker.
-    if (shared.windowClosed.load()) tempFiles.Add(logFile);
+    if (shared.windowClosed.load() && !shared.failedLogClaimed.exchange(true)) {
+      tempFiles.Add(logFile);
+    }
     return;
   }
   tempFiles.Add(logFile);

@@ -22,8 +22,10 @@ struct InstallShared {
   std::wstring failedSetupLogPath;
   // Set by the window as it goes. Whoever of the two sees the other's write (the worker
   // this flag after publishing, the window the outcome after setting it) deletes a failed
-  // setup's log that no window is left to offer; both seeing it deletes it twice, harmlessly.
+  // setup's log that no window is left to offer; when both see it, the one that claims the
+  // log first deletes it, so two deletions never race.
   std::atomic<bool> windowClosed{false};
+  std::atomic<bool> failedLogClaimed{false};
   AuthHandoff handoff;  // written once before the window opens
   std::shared_ptr<MetricSender> metricSender;
   // Where the worker reports its progress; set before the first worker starts, may be null.

@@ -1,15 +1,11 @@
 #include "install/process_probe_rules.h"
 
+#include "base/wide_text.h"
+
 namespace cumulo {
 
 const wchar_t kClientWindowTitle[] = L"E2DCED31-32EB-406B-BCA8-38879C45600D-HDJK6678HBHCAVGL667";
 
-std::wstring LowerAsciiLetters(std::wstring text) {
-  for (auto& c : text) {
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-  }
-  return text;
-}
 
 bool IsClientImageName(const std::wstring& exeFile) {
   return LowerAsciiLetters(exeFile) == L"cumulo.exe";

@@ -4,13 +4,13 @@
 #include <functional>
 #include <string>
 
+#include "base/wide_text.h"  // LowerAsciiLetters
+
 namespace cumulo {
 
 // The client's main window title, its only handle for a close request.
 extern const wchar_t kClientWindowTitle[];
 
-// Letters A to Z lowered; everything else kept, as the probes compare image names.
-std::wstring LowerAsciiLetters(std::wstring text);
 // Whole-name equality with "cumulo.exe", whatever the case of the letters.
 bool IsClientImageName(const std::wstring& exeFile);
 // True when the lowered image name contains `filter` (which is given lower-case).

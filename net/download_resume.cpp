@@ -17,16 +17,6 @@ bool FitToSend(const std::wstring& value) {
   return true;
 }
 
-bool EqualsIgnoringAsciiCase(const std::wstring& a, const wchar_t* b) {
-  size_t i = 0;
-  for (; i < a.size() && b[i] != 0; ++i) {
-    wchar_t x = a[i], y = b[i];
-    if (x >= L'A' && x <= L'Z') x = static_cast<wchar_t>(x - L'A' + L'a');
-    if (y >= L'A' && y <= L'Z') y = static_cast<wchar_t>(y - L'A' + L'a');
-    if (x != y) return false;
-  }
-  return i == a.size() && b[i] == 0;
-}
 }  // namespace
 
 uint64_t ResumeOffset(const ResumeState& state) {
@@ -90,7 +80,7 @@ ResumeState StartedFile(const HeaderTable& headers, uint32_t contentLength) {
   state.length = contentLength;
   const auto ranges = headers.find(L"Accept-Ranges");
   state.rangesAccepted =
-      ranges != headers.end() && EqualsIgnoringAsciiCase(ranges->second, L"bytes");
+      ranges != headers.end() && LowerAsciiLetters(ranges->second) == L"bytes";
   return state;
 }
 

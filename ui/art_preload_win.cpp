@@ -10,8 +10,12 @@ namespace cumulo {
 ArtPreload::ArtPreload(int scale, Language language) : scale_(scale), language_(language) {
   try {
     thread_ = std::thread([this] {
-      art_ = Decode(scale_, language_);
-      decoded_ = true;
+      try {
+        art_ = Decode(scale_, language_);
+        decoded_ = true;
+      } catch (...) {
+        // Out of memory on this thread: Take decodes again on the window's.
+      }
     });
   } catch (const std::system_error&) {
     // No thread: Take decodes on the caller's thread, as if nothing had been started.

@@ -1,5 +1,7 @@
 #include "ui/ui_language.h"
 
+#include "base/wide_text.h"
+
 namespace cumulo {
 
 LanguageChoice ChooseLanguage(bool querySucceeded, const std::wstring& languageName,
@@ -11,9 +13,8 @@ LanguageChoice ChooseLanguage(bool querySucceeded, const std::wstring& languageN
     choice.noLocaleValue = lastError;
     return choice;
   }
-  std::wstring lower;
-  for (wchar_t c : languageName) lower.push_back(c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c);
-  choice.language = lower == L"ru" ? Language::Russian : Language::English;
+  choice.language =
+      LowerAsciiLetters(languageName) == L"ru" ? Language::Russian : Language::English;
   return choice;
 }
 

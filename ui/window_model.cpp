@@ -105,6 +105,7 @@ void WindowModel::OnWindowGone() {
   shared_->windowClosed.store(true);
   // Read after the flag: an outcome published before it is one no poll will report.
   if (shared_->installOutcome.load() != InstallOutcome::SetupFailed) return;
+  if (shared_->failedLogClaimed.exchange(true)) return;  // the worker deletes it
   const std::wstring logPath = shared_->failedSetupLogPath;
   if (!logPath.empty()) view_.RemoveFile(logPath);
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/wide_text.h"
 #include "common/journal_capture.h"
 #include "fixture_http.h"
 #include "net/download_platform.h"
@@ -21,7 +22,6 @@ namespace cumulo {
 namespace {
 constexpr uint64_t kServedLength = 300007;  // ranges.bin, as wine-session writes it
 
-std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
 // The SHA-256 of a file as lowercase hex; empty when it cannot be read.
 std::string Sha256Of(const std::wstring& path) {
@@ -122,7 +122,7 @@ std::wstring TempFile(const wchar_t* name) {
 
 std::wstring ServedFile() {
   const char* build = std::getenv("CUMULO_BUILD_DIR");
-  std::wstring path = L"Z:" + Widen(build ? build : "") + L"/test-session/nginx/www/ranges.bin";
+  std::wstring path = L"Z:" + WidenAscii(build ? build : "") + L"/test-session/nginx/www/ranges.bin";
   for (auto& c : path) c = c == L'/' ? L'\\' : c;
   return path;
 }

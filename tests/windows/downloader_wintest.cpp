@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/wide_text.h"
 #include "common/journal_capture.h"
 #include "common/recording_transport.h"
 #include "fixture_http.h"
@@ -22,7 +23,6 @@ std::wstring TempFolder() {
   return std::wstring(buffer, n);
 }
 
-std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
 int64_t FileSize(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -55,7 +55,7 @@ class DownloaderWinTest : public ::testing::Test {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     ASSERT_TRUE(fixture::Reset(fixture::DistHost()));
     path_ = std::string("/net/") + info->name();
-    destination = TempFolder() + L"cumulo-net-" + Widen(info->name()) + L".bin";
+    destination = TempFolder() + L"cumulo-net-" + WidenAscii(info->name()) + L".bin";
     DeleteFileW(destination.c_str());
     sender = recorder.MakeSender();
     downloader = std::make_unique<Downloader>(sender, L"CumuloWindows WCwintest", 5);
@@ -68,7 +68,7 @@ class DownloaderWinTest : public ::testing::Test {
   }
 
   std::wstring Url(const std::string& path) const {
-    return L"https://" + fixture::DistHost() + Widen(path);
+    return L"https://" + fixture::DistHost() + WidenAscii(path);
   }
   std::string Path(const std::string& suffix = "") const { return path_ + suffix; }
   void Script(const std::string& path, const std::string& responses) {

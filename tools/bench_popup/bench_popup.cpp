@@ -8,9 +8,11 @@
 
 namespace {
 
+// The installer's import table (objdump -p of the release), less kernel32 and msvcrt.
 const wchar_t* const kInstallerDlls[] = {
-    L"wininet.dll", L"gdiplus.dll", L"comctl32.dll", L"shell32.dll", L"shlwapi.dll",
-    L"ole32.dll",   L"rpcrt4.dll",  L"msimg32.dll",  L"advapi32.dll", L"gdi32.dll",
+    L"advapi32.dll", L"comctl32.dll", L"crypt32.dll", L"gdi32.dll",   L"msimg32.dll",
+    L"ole32.dll",    L"rpcrt4.dll",   L"shell32.dll", L"shlwapi.dll", L"user32.dll",
+    L"wininet.dll",  L"wintrust.dll",
 };
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
