@@ -5,6 +5,7 @@
 #include <wintrust.h>
 
 #include "install/package_trust_win.h"
+#include "win/delay_load.h"
 
 namespace cumulo {
 
@@ -34,6 +35,11 @@ ScopedFile HoldPackage(const std::wstring& path) {
 }
 
 PackageSignature ReadPackageSignature(HANDLE heldFile, const std::wstring& path) {
+  if (!EnsureLoaded(DelayedLibrary::WinTrust) || !EnsureLoaded(DelayedLibrary::Crypt32)) {
+    PackageSignature unverifiable;
+    unverifiable.status = static_cast<uint32_t>(HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
+    return unverifiable;
+  }
   WINTRUST_FILE_INFO file{};
   file.cbStruct = sizeof(file);
   file.pcwszFilePath = path.c_str();

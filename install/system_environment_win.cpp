@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "install/system_environment.h"
+#include "win/delay_load.h"
 #include "win/unique_handle.h"
 
 namespace cumulo {
@@ -84,7 +85,7 @@ bool IsSupportedArchitecture() { return SupportedArchitectureRule(ReadProcessorA
 
 std::wstring MakeUniqueName() {
   GUID guid;
-  if (FAILED(CoCreateGuid(&guid))) return {};
+  if (!EnsureLoaded(DelayedLibrary::Ole32) || FAILED(CoCreateGuid(&guid))) return {};
   RpcString text;
   if (UuidToStringW(&guid, text.Receive()) != RPC_S_OK || !text) return {};
   return std::wstring(reinterpret_cast<const wchar_t*>(text.Get()));

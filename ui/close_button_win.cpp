@@ -4,6 +4,7 @@
 
 #include "ui/display_scale_win.h"
 #include "ui/focus_cue_win.h"
+#include "win/delay_load.h"
 #include "win/gdi_scope.h"
 #include "win/redraw_in_parent.h"
 
@@ -42,6 +43,7 @@ void CloseButton::DrawItem(const DRAWITEMSTRUCT& item) {
   }
   const int size = kCloseGlyphSize * glyphScale_;
   const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  if (!EnsureLoaded(DelayedLibrary::Msimg32)) return;
   AlphaBlend(dc, r.left, r.top, size, size, memory.Get(), 0, 0, size, size, blend);
 }
 

@@ -9,6 +9,9 @@
 #include <utility>
 #include <gdiplus.h>
 
+#include "win/delay_load.h"
+#include "win/system_library.h"
+
 namespace cumulo {
 
 namespace {
@@ -46,13 +49,9 @@ bool Resolve(HMODULE module, const char* name, Fn& fn) {
 const GdiplusApi& GdiplusLibrary() {
   static const GdiplusApi api = [] {
     GdiplusApi a;
-    wchar_t folder[MAX_PATH];
-    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH - 13) return a;
-    const std::wstring path = std::wstring(folder, n) + L"\\gdiplus.dll";
     // Stays loaded for the process, as the started library must.
-    HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (module == nullptr) return a;
+    HMODULE module = LoadSystemLibrary(L"gdiplus.dll");
+    if (module == nullptr || !EnsureLoaded(DelayedLibrary::Shlwapi)) return a;
     if (!Resolve(module, "GdiplusStartup", a.startup) ||
         !Resolve(module, "GdipCreateBitmapFromStream", a.createFromStream) ||
         !Resolve(module, "GdipDisposeImage", a.dispose) ||

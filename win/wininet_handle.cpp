@@ -2,9 +2,16 @@
 
 #include <vector>
 
+#include "win/delay_load.h"
+
 namespace cumulo {
 
 DWORD OpenInternetSession(const std::wstring& agent, ScopedInternetSession& session) {
+  // Every other WinInet call works on a handle from here (or follows CrackUrl).
+  if (!EnsureLoaded(DelayedLibrary::WinInet)) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return ERROR_MOD_NOT_FOUND;
+  }
   HINTERNET h = InternetOpenW(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   if (h == nullptr) return GetLastError();
   session.Reset(h);
@@ -12,6 +19,10 @@ DWORD OpenInternetSession(const std::wstring& agent, ScopedInternetSession& sess
 }
 
 bool CrackUrl(const std::wstring& url, CrackedUrl& out) {
+  if (!EnsureLoaded(DelayedLibrary::WinInet)) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return false;
+  }
   URL_COMPONENTSW parts = {};
   parts.dwStructSize = sizeof parts;
   // Non-zero lengths with null buffers ask for pointers into `url`.

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Inspects the release executable: PE32 for i386, GUI subsystem, only system DLLs
-imported, manifest, version resource and icon group 128 present, within the size budget.
+imported (statically only those never searched for next to the program), manifest,
+version resource and icon group 128 present, within the size budget.
 Prints its size and whether it carries an Authenticode signature, and whose."""
 import os
 import struct
@@ -12,6 +13,14 @@ SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
     "oleaut32.dll", "comctl32.dll", "wininet.dll", "gdiplus.dll", "msimg32.dll", "shlwapi.dll",
     "rpcrt4.dll", "psapi.dll", "msvcrt.dll", "crypt32.dll", "wintrust.dll", "uxtheme.dll", "dwmapi.dll", "version.dll",
+}
+# What may be imported statically: Windows maps the known DLLs from the system folder
+# and nowhere else, and the manifest binds comctl32 to the system's side-by-side copy.
+# Any other DLL would first be looked for next to the program, in the download folder;
+# those are loaded at run time from the system folder instead.
+STATIC_IMPORTS = {
+    "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
+    "oleaut32.dll", "shlwapi.dll", "rpcrt4.dll", "psapi.dll", "msvcrt.dll", "comctl32.dll",
 }
 RT_ICON_GROUP, RT_VERSION, RT_MANIFEST = 14, 16, 24
 # The size budget of the product with all its art: 400 KiB. Size is deterministic, so
@@ -100,6 +109,10 @@ def main(path):
     foreign = [d for d in dlls if d.lower() not in SYSTEM_DLLS]
     if foreign:
         fail("imports non-system DLLs: " + ", ".join(foreign))
+    plantable = [d for d in dlls if d.lower() not in STATIC_IMPORTS]
+    if plantable:
+        fail("imports statically DLLs that are searched for next to the program: "
+             + ", ".join(plantable))
 
     base = off(rsrc_rva)
 
