@@ -77,11 +77,12 @@ struct MetricSender::State {
   MetricSenderOptions options;
   MetricTransportFactory factory;
 
-  std::mutex queueMutex;  // guards queue, serial, stopRequested, accepting
+  std::mutex queueMutex;  // guards queue, serial, stopRequested, deliveryReleased, accepting
   std::condition_variable wakeup;
   std::deque<MetricEvent> queue;
   uint64_t serial = 0;
   bool stopRequested = false;
+  bool deliveryReleased = false;
   bool accepting = true;  // false once the thread or the session could not start
 
   std::mutex urlMutex;
@@ -146,6 +147,14 @@ void MetricSender::SendMetric(const std::wstring& name, int32_t value) {
   state_->wakeup.notify_one();
 }
 
+void MetricSender::ReleaseDelivery() {
+  {
+    std::lock_guard<std::mutex> lock(state_->queueMutex);
+    state_->deliveryReleased = true;
+  }
+  state_->wakeup.notify_one();
+}
+
 void MetricSender::SetUtm(const std::wstring& tag) {
   std::lock_guard<std::mutex> lock(state_->urlMutex);
   state_->urlTemplate = MetricUrlTemplate(state_->options.host, tag);
@@ -154,6 +163,11 @@ void MetricSender::SetUtm(const std::wstring& tag) {
 std::wstring MetricSender::GetInstallationId() const { return state_->installationId; }
 
 void MetricSender::SenderThreadProc(std::shared_ptr<State> state) {
+  if (state->options.holdDelivery) {
+    std::unique_lock<std::mutex> lock(state->queueMutex);
+    state->wakeup.wait_for(lock, *state->options.holdDelivery,
+                           [&] { return state->deliveryReleased || state->stopRequested; });
+  }
   std::unique_ptr<MetricTransport> transport;
   try {
     if (state->factory) transport = state->factory();

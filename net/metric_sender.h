@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace cumulo {
@@ -24,6 +25,10 @@ struct MetricSenderOptions {
   std::wstring host;                             // statistics endpoint, host[:port]
   std::chrono::milliseconds retryPause{500};     // between tries of a refused event
   std::chrono::milliseconds stopWait{5000};      // the destructor's bound
+  // When set, the thread opens its session only once ReleaseDelivery is called, the
+  // sender stops, or this long has passed: the window's start-up then has the machine
+  // to itself. Events queue meanwhile, in order.
+  std::optional<std::chrono::milliseconds> holdDelivery;
 };
 
 // The URL template: prefix, optional "&utm=" + the percent-encoded tag, and the event suffix.
@@ -53,6 +58,8 @@ class MetricSender {
 
   void SendMetric(const std::wstring& name, int32_t value);
   void SetUtm(const std::wstring& tag);
+  // Ends the hold of holdDelivery (any thread, any number of times).
+  void ReleaseDelivery();
   std::wstring GetInstallationId() const;
 
  private:

@@ -210,6 +210,45 @@ TEST(MetricSender, TheTagAppliesToEventsQueuedBeforeItButSentAfter) {
   EXPECT_EQ(sender, nullptr);
 }
 
+// A held sender opens its session on release, at the end of the hold, or when it stops,
+// and delivers what was queued meanwhile in order.
+TEST(MetricSender, AHeldSenderDeliversOnReleaseAfterTheHoldOrWhenItStops) {
+  enum class End { Release, HoldEnds, Stop };
+  for (End end : {End::Release, End::HoldEnds, End::Stop}) {
+    SCOPED_TRACE(static_cast<int>(end));
+    MetricRecorder recorder;
+    std::atomic<int> opened{0};
+    MetricTransportFactory factory = [&opened, inner = recorder.Factory()] {
+      ++opened;
+      return inner();
+    };
+    MetricSenderOptions options;
+    options.host = L"stat.test";
+    options.holdDelivery = end == End::HoldEnds ? std::chrono::milliseconds(20)
+                                                : std::chrono::milliseconds(3600 * 1000);
+    auto sender = MetricSender::Create(L"WCtest0001", factory, options);
+    sender->SendMetric(L"one", 1);
+    sender->SendMetric(L"two", 2);
+    if (end != End::HoldEnds) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      EXPECT_EQ(opened.load(), 0);  // still held: no session, nothing sent
+    }
+    if (end == End::Release) sender->ReleaseDelivery();
+    const std::vector<std::wstring> expected = {L"one:1", L"two:2"};
+    if (end == End::Stop) {
+      sender.reset();  // the destructor drains the queue within its bound
+    } else {
+      // Delivered while the sender lives: the release or the hold's end let it go.
+      const auto deadline = Clock::now() + std::chrono::seconds(20);
+      while (recorder.DeliveredEvents().size() < 2 && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
+    }
+    EXPECT_EQ(recorder.DeliveredEvents(), expected);
+    EXPECT_EQ(opened.load(), 1);
+  }
+}
+
 TEST(MetricSender, GivesBackTheInstallationId) {
   MetricRecorder recorder;
   auto sender = recorder.MakeSender(L"WC12345");

@@ -38,6 +38,9 @@ class WinInetMetricTransport : public MetricTransport {
 std::shared_ptr<MetricSender> MetricSender::Create(const std::wstring& installationId) {
   MetricSenderOptions options;
   options.host = build_config::kStatisticsHost;
+  // Opening the session loads WinInet and the TLS stack; the window asks for the release
+  // once it has been painted.
+  options.holdDelivery = std::chrono::milliseconds(1000);
   MetricTransportFactory factory = []() -> std::unique_ptr<MetricTransport> {
     ScopedInternetSession session;
     if (OpenInternetSession(kSessionAgent, session) != 0) return nullptr;

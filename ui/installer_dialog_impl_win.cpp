@@ -103,8 +103,7 @@ BOOL InstallerDialogImpl::OnInitDialog() {
   scale_ = DisplayScaleOfWindow(hwnd());
   LoadArt();
   SetWindowTextW(hwnd(), WindowTitle());
-  SetWindowPos(hwnd(), nullptr, 0, 0, kWindowWidth * scale_, kWindowHeight * scale_,
-               SWP_NOMOVE | SWP_NOZORDER);
+  SetInitialSize(kWindowWidth * scale_, kWindowHeight * scale_);
   SetUpTexts();
   PlaceControls();
   progressPoster_->Attach(hwnd());
@@ -164,7 +163,9 @@ void InstallerDialogImpl::PlaceControls() {
   const Placements placements = FitLayout(scale_, measurer);
   for (Control c : kControlsInOrder) {
     const PixelRect& p = placements[static_cast<int>(c)];
-    SetWindowPos(ControlOf(c).hwnd(), nullptr, p.x, p.y, p.width, p.height, 0);
+    // Placed before the window is first shown, whose first paint draws them all.
+    SetWindowPos(ControlOf(c).hwnd(), nullptr, p.x, p.y, p.width, p.height,
+                 SWP_NOACTIVATE | SWP_NOREDRAW);
   }
 }
 
@@ -236,6 +237,7 @@ std::optional<LRESULT> InstallerDialogImpl::OnMessage(UINT message, WPARAM wPara
       model_.OnDownloadProgress(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
       return 0;
     case WM_DESTROY:
+      ReleaseTelemetry();
       progressPoster_->Detach();
       model_.OnWindowGone();
       return std::nullopt;
@@ -294,6 +296,16 @@ void InstallerDialogImpl::OnPaint() {
     }
   }
   EndPaint(hwnd(), &paint);
+  if (!painted_) {
+    painted_ = true;
+    ReleaseTelemetry();
+  }
+}
+
+// Telemetry waits for the first paint, so that the window's start-up has the machine to
+// itself; a window that goes before it was painted releases it too.
+void InstallerDialogImpl::ReleaseTelemetry() {
+  if (metricSender_) metricSender_->ReleaseDelivery();
 }
 
 void InstallerDialogImpl::SendMetric(const std::wstring& name, int32_t value) {

@@ -57,6 +57,7 @@ class InstallerDialogImpl : public Dialog, public WindowView {
   void SetUpTexts();
   void PlaceControls();
   void OnPaint();
+  void ReleaseTelemetry();
   LRESULT OnCtlColor(HDC dc, HWND control);
   SubclassedControl& ControlOf(Control control);
   std::optional<Control> FocusedControl();
@@ -83,6 +84,7 @@ class InstallerDialogImpl : public Dialog, public WindowView {
   PngImage logoArt_;
   HICON icon_ = nullptr;
   int scale_ = -1;
+  bool painted_ = false;
   using DwmExtendFrameFn = HRESULT(WINAPI*)(HWND, const void* margins);
   DwmExtendFrameFn dwmExtendFrame_ = nullptr;
   // The font each text control was last given; replaced at its next request.

@@ -24,6 +24,8 @@ BOOL Dialog::OnInitDialog() {
 
 std::optional<LRESULT> Dialog::OnMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }
 
+void Dialog::SetInitialSize(int width, int height) { initialSize_ = SIZE{width, height}; }
+
 bool Dialog::Bind(SubclassedControl& control, int id) {
   if (!control.Attach(GetDlgItem(hwnd_, id))) return false;
   bound_.push_back(&control);
@@ -88,9 +90,21 @@ INT_PTR Dialog::Answer(UINT message, LRESULT value) {
 void Dialog::CenterWindow() {
   RECT window;
   if (!GetWindowRect(hwnd_, &window)) return;
+  UINT sizeFlag = SWP_NOSIZE;
+  if (initialSize_) {
+    window.right = window.left + initialSize_->cx;
+    window.bottom = window.top + initialSize_->cy;
+    sizeFlag = 0;
+  }
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
-  if (!GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  if (!GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    if (initialSize_) {
+      SetWindowPos(hwnd_, nullptr, 0, 0, initialSize_->cx, initialSize_->cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return;
+  }
   const RECT work = monitor.rcWork;
   RECT around = work;
   HWND owner = GetWindow(hwnd_, GW_OWNER);
@@ -103,7 +117,8 @@ void Dialog::CenterWindow() {
   if (y + height > work.bottom) y = work.bottom - height;
   if (x < work.left) x = work.left;
   if (y < work.top) y = work.top;
-  SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd_, nullptr, x, y, window.right - window.left, window.bottom - window.top,
+               sizeFlag | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace cumulo

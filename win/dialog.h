@@ -34,6 +34,9 @@ class Dialog {
 
   // Subclasses the template's control `id` with `control`; WM_DRAWITEM for it is passed on.
   bool Bind(SubclassedControl& control, int id);
+  // From OnInitDialog: the window's outer size, applied together with the centring that
+  // follows OnInitDialog, in one move.
+  void SetInitialSize(int width, int height);
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -44,6 +47,7 @@ class Dialog {
   int templateId_;
   HWND parent_;
   HWND hwnd_ = nullptr;
+  std::optional<SIZE> initialSize_;
   std::vector<SubclassedControl*> bound_;
 };
 
