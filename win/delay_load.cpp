@@ -25,15 +25,7 @@ constexpr LibraryEntry kLibraries[] = {
 };
 constexpr int kLibraryCount = sizeof(kLibraries) / sizeof(kLibraries[0]);
 
-struct LoadState {
-  std::once_flag once;
-  bool loaded = false;
-};
-
-LoadState& StateOf(DelayedLibrary library) {
-  static LoadState states[kLibraryCount];
-  return states[static_cast<int>(library)];
-}
+enum class LoadState : unsigned char { NotTried, Loaded, Failed };
 
 // Every lazy load goes through here, also one that no EnsureLoaded call preceded: the
 // library comes from the system folder, never from the search path.
@@ -54,14 +46,17 @@ FARPROC WINAPI OnDelayLoad(unsigned notification, PDelayLoadInfo info) {
 bool EnsureLoaded(DelayedLibrary library) {
   const int index = static_cast<int>(library);
   if (index < 0 || index >= kLibraryCount) return false;
-  LoadState& state = StateOf(library);
-  std::call_once(state.once, [&] {
+  static std::mutex mutex;
+  static LoadState states[kLibraryCount] = {};
+  std::lock_guard<std::mutex> lock(mutex);
+  if (states[index] == LoadState::NotTried) {
     // Loaded here, the library is what the first call's binding finds, and it stays loaded
     // for the process. Every entry imported from it exists since Windows XP, so once the
     // library is in, no binding can fail (a failed one would raise an exception).
-    state.loaded = LoadSystemLibrary(kLibraries[index].fileName) != nullptr;
-  });
-  return state.loaded;
+    const bool loaded = LoadSystemLibrary(kLibraries[index].fileName) != nullptr;
+    states[index] = loaded ? LoadState::Loaded : LoadState::Failed;
+  }
+  return states[index] == LoadState::Loaded;
 }
 
 }  // namespace cumulo
