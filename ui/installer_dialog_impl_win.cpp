@@ -72,7 +72,6 @@ InstallerDialogImpl::InstallerDialogImpl(std::shared_ptr<MetricSender> metricSen
   shared_->handoff = handoff;
   shared_->metricSender = std::move(metricSender);
   shared_->progress = progressPoster_;
-  icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CUMULO));
   if (windows8OrLater_) {
     dwmExtendFrame_ = reinterpret_cast<DwmExtendFrameFn>(LoadDwmExtendFrame());
   }
@@ -192,7 +191,7 @@ std::optional<LRESULT> InstallerDialogImpl::OnMessage(UINT message, WPARAM wPara
     case WM_ERASEBKGND:
       return TRUE;
     case WM_QUERYDRAGICON:
-      return reinterpret_cast<LRESULT>(icon_);
+      return reinterpret_cast<LRESULT>(Icon());
     case WM_NCCALCSIZE:
       if (windows8OrLater_ && wParam == TRUE) return 0;
       return std::nullopt;
@@ -274,7 +273,7 @@ void InstallerDialogImpl::OnPaint() {
     GetClientRect(hwnd(), &client);
     const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-    DrawIcon(dc, x, y, icon_);
+    DrawIcon(dc, x, y, Icon());
   } else if (backgroundArt_.IsLoaded()) {
     const int s = scale_;
     ScopedMemoryDc memory(CreateCompatibleDC(dc));
@@ -300,6 +299,13 @@ void InstallerDialogImpl::OnPaint() {
     painted_ = true;
     ReleaseTelemetry();
   }
+}
+
+// Drawn only for a minimised or dragged window: loaded then, not before the first paint
+// (its frames are PNG and take a decoder).
+HICON InstallerDialogImpl::Icon() {
+  if (icon_ == nullptr) icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CUMULO));
+  return icon_;
 }
 
 // Telemetry waits for the first paint, so that the window's start-up has the machine to

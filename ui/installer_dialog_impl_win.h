@@ -58,6 +58,7 @@ class InstallerDialogImpl : public Dialog, public WindowView {
   void PlaceControls();
   void OnPaint();
   void ReleaseTelemetry();
+  HICON Icon();
   LRESULT OnCtlColor(HDC dc, HWND control);
   SubclassedControl& ControlOf(Control control);
   std::optional<Control> FocusedControl();
