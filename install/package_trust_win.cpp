@@ -5,7 +5,7 @@
 #include <wintrust.h>
 
 #include "install/package_trust_win.h"
-#include "win/delay_load.h"
+#include "win/system_library.h"
 
 namespace cumulo {
 
@@ -14,13 +14,36 @@ static_assert(kTrustNoSignerCert == static_cast<uint32_t>(TRUST_E_NO_SIGNER_CERT
 
 namespace {
 
+// wintrust and crypt32, bound at run time: neither is a known DLL.
+struct TrustApi {
+  decltype(&::WinVerifyTrust) winVerifyTrust = nullptr;
+  decltype(&::WTHelperProvDataFromStateData) provData = nullptr;
+  decltype(&::WTHelperGetProvSignerFromChain) signer = nullptr;
+  decltype(&::CertGetNameStringW) certName = nullptr;
+};
+
+// All four or none, for good.
+const TrustApi* Trust() {
+  static const TrustApi* const api = []() -> const TrustApi* {
+    static TrustApi a;
+    HMODULE wintrust = LoadSystemLibrary(L"wintrust.dll");
+    HMODULE crypt32 = LoadSystemLibrary(L"crypt32.dll");
+    const bool bound = BindEntry(wintrust, "WinVerifyTrust", a.winVerifyTrust) &&
+                       BindEntry(wintrust, "WTHelperProvDataFromStateData", a.provData) &&
+                       BindEntry(wintrust, "WTHelperGetProvSignerFromChain", a.signer) &&
+                       BindEntry(crypt32, "CertGetNameStringW", a.certName);
+    return bound ? &a : nullptr;
+  }();
+  return api;
+}
+
 // One subject attribute of the certificate; empty when it has none.
-std::wstring SubjectAttribute(PCCERT_CONTEXT cert, const char* oid) {
+std::wstring SubjectAttribute(const TrustApi& api, PCCERT_CONTEXT cert, const char* oid) {
   void* type = const_cast<char*>(oid);
-  const DWORD size = CertGetNameStringW(cert, CERT_NAME_ATTR_TYPE, 0, type, nullptr, 0);
+  const DWORD size = api.certName(cert, CERT_NAME_ATTR_TYPE, 0, type, nullptr, 0);
   if (size <= 1) return {};
   std::wstring text(size, L'\0');
-  const DWORD written = CertGetNameStringW(cert, CERT_NAME_ATTR_TYPE, 0, type, &text[0], size);
+  const DWORD written = api.certName(cert, CERT_NAME_ATTR_TYPE, 0, type, &text[0], size);
   text.resize(written > 0 ? written - 1 : 0);
   return text;
 }
@@ -35,7 +58,8 @@ ScopedFile HoldPackage(const std::wstring& path) {
 }
 
 PackageSignature ReadPackageSignature(HANDLE heldFile, const std::wstring& path) {
-  if (!EnsureLoaded(DelayedLibrary::WinTrust) || !EnsureLoaded(DelayedLibrary::Crypt32)) {
+  const TrustApi* api = Trust();
+  if (api == nullptr) {
     PackageSignature unverifiable;
     unverifiable.status = static_cast<uint32_t>(HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
     return unverifiable;
@@ -59,20 +83,20 @@ PackageSignature ReadPackageSignature(HANDLE heldFile, const std::wstring& path)
   GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
   HWND noUser = static_cast<HWND>(INVALID_HANDLE_VALUE);
   PackageSignature signature;
-  signature.status = static_cast<uint32_t>(WinVerifyTrust(noUser, &action, &data));
+  signature.status = static_cast<uint32_t>(api->winVerifyTrust(noUser, &action, &data));
   if (signature.status == 0) {
-    CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(data.hWVTStateData);
+    CRYPT_PROVIDER_DATA* provider = api->provData(data.hWVTStateData);
     CRYPT_PROVIDER_SGNR* signer =
-        provider ? WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
+        provider ? api->signer(provider, 0, FALSE, 0) : nullptr;
     if (signer && signer->csCertChain > 0 && signer->pasCertChain &&
         signer->pasCertChain[0].pCert) {
       PCCERT_CONTEXT leaf = signer->pasCertChain[0].pCert;
-      signature.organisation = SubjectAttribute(leaf, szOID_ORGANIZATION_NAME);
-      signature.commonName = SubjectAttribute(leaf, szOID_COMMON_NAME);
+      signature.organisation = SubjectAttribute(*api, leaf, szOID_ORGANIZATION_NAME);
+      signature.commonName = SubjectAttribute(*api, leaf, szOID_COMMON_NAME);
     }
   }
   data.dwStateAction = WTD_STATEACTION_CLOSE;
-  WinVerifyTrust(noUser, &action, &data);
+  api->winVerifyTrust(noUser, &action, &data);
   return signature;
 }
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "install/system_environment.h"
-#include "win/delay_load.h"
+#include "win/system_library.h"
 #include "win/unique_handle.h"
 
 namespace cumulo {
@@ -84,8 +84,14 @@ bool IsWindows7Sp1OrLater() { return Windows7Sp1OrLaterRule(ReadOsVersion()); }
 bool IsSupportedArchitecture() { return SupportedArchitectureRule(ReadProcessorArchitecture()); }
 
 std::wstring MakeUniqueName() {
+  // ole32 is bound at run time: nothing before the window needs it.
+  static const auto createGuid = [] {
+    decltype(&::CoCreateGuid) fn = nullptr;
+    (void)BindEntry(LoadSystemLibrary(L"ole32.dll"), "CoCreateGuid", fn);
+    return fn;
+  }();
   GUID guid;
-  if (!EnsureLoaded(DelayedLibrary::Ole32) || FAILED(CoCreateGuid(&guid))) return {};
+  if (createGuid == nullptr || FAILED(createGuid(&guid))) return {};
   RpcString text;
   if (UuidToStringW(&guid, text.Receive()) != RPC_S_OK || !text) return {};
   return std::wstring(reinterpret_cast<const wchar_t*>(text.Get()));

@@ -6,6 +6,7 @@
 #include "net/download_platform.h"
 #include "net/downloader.h"
 #include "win/unique_handle.h"
+#include "win/wininet_api.h"
 #include "win/wininet_handle.h"
 
 namespace cumulo {
@@ -18,24 +19,29 @@ constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE |
                                 INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_NO_AUTO_REDIRECT;
 constexpr DWORD_PTR kContext = 1;
 
+// Made only over an open session, so WinInet is bound (WinInet() is not null).
 class WinInetRequest : public DownloadRequest {
  public:
   WinInetRequest(ScopedInternetSession session, CrackedUrl target, std::wstring userAgent)
-      : session_(std::move(session)), target_(std::move(target)), userAgent_(std::move(userAgent)) {}
+      : api_(*WinInet()),
+        session_(std::move(session)),
+        target_(std::move(target)),
+        userAgent_(std::move(userAgent)) {}
 
   uint32_t Send(const std::wstring& headers) override {
-    connection_.Reset(InternetConnectW(session_.Get(), target_.server.c_str(), target_.port,
-                                       nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, kContext));
+    connection_.Reset(api_.InternetConnectW(session_.Get(), target_.server.c_str(), target_.port,
+                                            nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, kContext));
     if (!connection_) return GetLastError();
-    request_.Reset(HttpOpenRequestW(connection_.Get(), L"GET", target_.object.c_str(),
-                                    L"HTTP/1.0", nullptr, nullptr, kRequestFlags, kContext));
+    request_.Reset(api_.HttpOpenRequestW(connection_.Get(), L"GET", target_.object.c_str(),
+                                         L"HTTP/1.0", nullptr, nullptr, kRequestFlags, kContext));
     if (!request_) return GetLastError();
     const std::wstring header = L"User-Agent: " + userAgent_;
     // Its result does not matter: the session's agent string is the same text.
-    HttpAddRequestHeadersW(request_.Get(), header.c_str(), static_cast<DWORD>(header.size()),
-                           HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+    api_.HttpAddRequestHeadersW(request_.Get(), header.c_str(),
+                                static_cast<DWORD>(header.size()), HTTP_ADDREQ_FLAG_ADD_IF_NEW);
     const wchar_t* extra = headers.empty() ? nullptr : headers.c_str();
-    if (!HttpSendRequestW(request_.Get(), extra, static_cast<DWORD>(headers.size()), nullptr, 0)) {
+    if (!api_.HttpSendRequestW(request_.Get(), extra, static_cast<DWORD>(headers.size()), nullptr,
+                               0)) {
       return GetLastError();
     }
     return 0;
@@ -54,12 +60,13 @@ class WinInetRequest : public DownloadRequest {
 
   uint32_t Read(uint8_t* buffer, uint32_t capacity, uint32_t& got) override {
     DWORD read = 0;
-    if (!InternetReadFile(request_.Get(), buffer, capacity, &read)) return GetLastError();
+    if (!api_.InternetReadFile(request_.Get(), buffer, capacity, &read)) return GetLastError();
     got = read;
     return 0;
   }
 
  private:
+  const WinInetApi& api_;
   // Declared in opening order, so that they close request first, session last.
   ScopedInternetSession session_;
   CrackedUrl target_;
@@ -101,9 +108,10 @@ class WinDownloadPlatform : public DownloadPlatform {
     const DWORD options[][2] = {{INTERNET_OPTION_CONNECT_TIMEOUT, 30000},
                                 {INTERNET_OPTION_CONNECT_BACKOFF, 5000},
                                 {INTERNET_OPTION_CONNECT_RETRIES, 5}};
+    const WinInetApi& api = *WinInet();  // bound: the session is open
     for (const auto& option : options) {
       DWORD value = option[1];
-      InternetSetOptionW(session.Get(), option[0], &value, sizeof value);
+      api.InternetSetOptionW(session.Get(), option[0], &value, sizeof value);
     }
     CrackedUrl target;
     if (!CrackUrl(url, target)) return nullptr;

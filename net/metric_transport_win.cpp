@@ -5,6 +5,7 @@
 
 #include "build_config.h"
 #include "net/metric_sender.h"
+#include "win/wininet_api.h"
 #include "win/wininet_handle.h"
 
 namespace cumulo {
@@ -22,9 +23,10 @@ class WinInetMetricTransport : public MetricTransport {
   explicit WinInetMetricTransport(ScopedInternetSession session) : session_(std::move(session)) {}
 
   bool Send(const std::wstring& url, const std::wstring& headers) override {
-    ScopedInternetRequest answer(InternetOpenUrlW(session_.Get(), url.c_str(), headers.c_str(),
-                                                  static_cast<DWORD>(headers.size()),
-                                                  kRequestFlags, kContext));
+    // The session exists, so WinInet is bound.
+    ScopedInternetRequest answer(WinInet()->InternetOpenUrlW(
+        session_.Get(), url.c_str(), headers.c_str(), static_cast<DWORD>(headers.size()),
+        kRequestFlags, kContext));
     if (!answer) return false;
     DWORD status = 0;
     return QueryHttpStatus(answer.Get(), status) && status / 100 == 2;

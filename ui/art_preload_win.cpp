@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "ui/window_layout.h"
-#include "win/delay_load.h"
+#include "win/alpha_blend.h"
 
 namespace cumulo {
 
@@ -38,7 +38,7 @@ WindowArt ArtPreload::Take(int scale) {
 
 WindowArt ArtPreload::Decode(int scale, Language language) {
   // The blending the art is drawn with, loaded here rather than at the first paint.
-  (void)EnsureLoaded(DelayedLibrary::Msimg32);
+  (void)AlphaBlendEntry();
   HMODULE module = GetModuleHandleW(nullptr);
   WindowArt art;
   // A missing image leaves its area unpainted; nothing else depends on it.

@@ -4,7 +4,7 @@
 
 #include "ui/display_scale_win.h"
 #include "ui/focus_cue_win.h"
-#include "win/delay_load.h"
+#include "win/alpha_blend.h"
 #include "win/gdi_scope.h"
 #include "win/redraw_in_parent.h"
 
@@ -43,8 +43,9 @@ void CloseButton::DrawItem(const DRAWITEMSTRUCT& item) {
   }
   const int size = kCloseGlyphSize * glyphScale_;
   const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  if (!EnsureLoaded(DelayedLibrary::Msimg32)) return;
-  AlphaBlend(dc, r.left, r.top, size, size, memory.Get(), 0, 0, size, size, blend);
+  const AlphaBlendFn alphaBlend = AlphaBlendEntry();
+  if (alphaBlend == nullptr) return;
+  alphaBlend(dc, r.left, r.top, size, size, memory.Get(), 0, 0, size, size, blend);
 }
 
 }  // namespace cumulo

@@ -15,7 +15,7 @@
 #include "ui/ui_language.h"
 #include "ui/ui_texts.h"
 #include "ui/window_messages.h"
-#include "win/delay_load.h"
+#include "win/alpha_blend.h"
 #include "win/gdi_scope.h"
 #include "win/redraw_in_parent.h"
 
@@ -286,10 +286,11 @@ void InstallerDialogImpl::OnPaint() {
         Rectangle(memory.Get(), s / 2, s / 2, kWindowWidth * s, kWindowHeight * s);
       }
       BitBlt(dc, 0, 0, kWindowWidth * s, kWindowHeight * s, memory.Get(), 0, 0, SRCCOPY);
-      if (logoArt_.IsLoaded() && EnsureLoaded(DelayedLibrary::Msimg32)) {
+      const AlphaBlendFn alphaBlend = AlphaBlendEntry();
+      if (logoArt_.IsLoaded() && alphaBlend != nullptr) {
         ScopedSelectObject selectLogo(memory.Get(), logoArt_.Bitmap());
         const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        AlphaBlend(dc, kLogoX * s, kLogoY * s, kLogoWidth * s, kLogoHeight * s, memory.Get(), 0,
+        alphaBlend(dc, kLogoX * s, kLogoY * s, kLogoWidth * s, kLogoHeight * s, memory.Get(), 0,
                    0, logoArt_.Width(), logoArt_.Height(), blend);
       }
     }

@@ -9,7 +9,6 @@
 #include <utility>
 #include <gdiplus.h>
 
-#include "win/delay_load.h"
 #include "win/system_library.h"
 
 namespace cumulo {
@@ -30,6 +29,7 @@ struct GdiplusApi {
                                                 Gdiplus::PixelFormat, Gdiplus::BitmapData*);
   using UnlockFn = Gdiplus::GpStatus(WINGDIPAPI*)(Gdiplus::GpBitmap*, Gdiplus::BitmapData*);
 
+  decltype(&::SHCreateMemStream) createMemStream = nullptr;  // shlwapi's
   StartupFn startup = nullptr;
   FromStreamFn createFromStream = nullptr;
   DisposeFn dispose = nullptr;
@@ -40,25 +40,19 @@ struct GdiplusApi {
   bool started = false;
 };
 
-template <typename Fn>
-bool Resolve(HMODULE module, const char* name, Fn& fn) {
-  fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  return fn != nullptr;
-}
-
 const GdiplusApi& GdiplusLibrary() {
   static const GdiplusApi api = [] {
     GdiplusApi a;
     // Stays loaded for the process, as the started library must.
     HMODULE module = LoadSystemLibrary(L"gdiplus.dll");
-    if (module == nullptr || !EnsureLoaded(DelayedLibrary::Shlwapi)) return a;
-    if (!Resolve(module, "GdiplusStartup", a.startup) ||
-        !Resolve(module, "GdipCreateBitmapFromStream", a.createFromStream) ||
-        !Resolve(module, "GdipDisposeImage", a.dispose) ||
-        !Resolve(module, "GdipGetImageWidth", a.width) ||
-        !Resolve(module, "GdipGetImageHeight", a.height) ||
-        !Resolve(module, "GdipBitmapLockBits", a.lockBits) ||
-        !Resolve(module, "GdipBitmapUnlockBits", a.unlockBits)) {
+    if (!BindEntry(LoadSystemLibrary(L"shlwapi.dll"), "SHCreateMemStream", a.createMemStream) ||
+        !BindEntry(module, "GdiplusStartup", a.startup) ||
+        !BindEntry(module, "GdipCreateBitmapFromStream", a.createFromStream) ||
+        !BindEntry(module, "GdipDisposeImage", a.dispose) ||
+        !BindEntry(module, "GdipGetImageWidth", a.width) ||
+        !BindEntry(module, "GdipGetImageHeight", a.height) ||
+        !BindEntry(module, "GdipBitmapLockBits", a.lockBits) ||
+        !BindEntry(module, "GdipBitmapUnlockBits", a.unlockBits)) {
       return a;
     }
     ULONG_PTR token = 0;
@@ -103,7 +97,7 @@ bool PngImage::LoadFromMemory(const void* data, size_t size) {
   using namespace Gdiplus;
   const GdiplusApi& gdip = GdiplusLibrary();
   if (data == nullptr || size == 0 || size > 0x7FFFFFFF || !gdip.started) return false;
-  IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(data), static_cast<UINT>(size));
+  IStream* stream = gdip.createMemStream(static_cast<const BYTE*>(data), static_cast<UINT>(size));
   if (stream == nullptr) return false;
   std::unique_ptr<IStream, ComRelease> streamOwner(stream);
 

@@ -2,24 +2,24 @@
 
 #include <vector>
 
-#include "win/delay_load.h"
 
 namespace cumulo {
 
 DWORD OpenInternetSession(const std::wstring& agent, ScopedInternetSession& session) {
-  // Every other WinInet call works on a handle from here (or follows CrackUrl).
-  if (!EnsureLoaded(DelayedLibrary::WinInet)) {
+  const WinInetApi* api = WinInet();
+  if (api == nullptr) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return ERROR_MOD_NOT_FOUND;
   }
-  HINTERNET h = InternetOpenW(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  HINTERNET h = api->InternetOpenW(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   if (h == nullptr) return GetLastError();
   session.Reset(h);
   return 0;
 }
 
 bool CrackUrl(const std::wstring& url, CrackedUrl& out) {
-  if (!EnsureLoaded(DelayedLibrary::WinInet)) {
+  const WinInetApi* api = WinInet();
+  if (api == nullptr) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return false;
   }
@@ -30,7 +30,7 @@ bool CrackUrl(const std::wstring& url, CrackedUrl& out) {
   parts.dwHostNameLength = 1;
   parts.dwUrlPathLength = 1;
   parts.dwExtraInfoLength = 1;
-  if (!InternetCrackUrlW(url.c_str(), 0, 0, &parts)) return false;
+  if (!api->InternetCrackUrlW(url.c_str(), 0, 0, &parts)) return false;
   if (parts.lpszHostName == nullptr || parts.dwHostNameLength == 0) return false;
   CrackedUrl cracked;
   cracked.server.assign(parts.lpszHostName, parts.dwHostNameLength);
@@ -45,9 +45,11 @@ bool CrackUrl(const std::wstring& url, CrackedUrl& out) {
 }
 
 bool QueryHttpStatus(HINTERNET request, DWORD& status) {
+  const WinInetApi* api = WinInet();
+  if (api == nullptr) return false;
   DWORD value = 0;
   DWORD size = sizeof value;
-  if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &value, &size,
+  if (!api->HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &value, &size,
                       nullptr)) {
     return false;
   }
@@ -56,12 +58,14 @@ bool QueryHttpStatus(HINTERNET request, DWORD& status) {
 }
 
 bool QueryHttpRawHeaders(HINTERNET request, std::wstring& block) {
+  const WinInetApi* api = WinInet();
+  if (api == nullptr) return false;
   DWORD bytes = 0;
-  HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &bytes, nullptr);
+  api->HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &bytes, nullptr);
   if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes == 0) return false;
   std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1);
   bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-  if (!HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, buffer.data(), &bytes, nullptr)) {
+  if (!api->HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, buffer.data(), &bytes, nullptr)) {
     return false;
   }
   block.assign(buffer.data(), bytes / sizeof(wchar_t));

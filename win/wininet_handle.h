@@ -7,13 +7,17 @@
 #include <string>
 
 #include "win/unique_handle.h"
+#include "win/wininet_api.h"
 
 namespace cumulo {
 
 struct InternetHandleTraits {
   using Handle = HINTERNET;
   static Handle None() { return nullptr; }
-  static void Close(Handle h) { InternetCloseHandle(h); }
+  static void Close(Handle h) {
+    // A handle exists only where WinInet was bound.
+    if (const WinInetApi* api = WinInet()) api->InternetCloseHandle(h);
+  }
 };
 // Distinct types, so that a request cannot be passed where a session is meant.
 struct InternetSessionTraits : InternetHandleTraits {};

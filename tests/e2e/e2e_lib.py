@@ -177,8 +177,15 @@ def stat_event_names(requests=None):
 # --- prefix registry settings ------------------------------------------------------
 
 def reg(*args):
-    return subprocess.run([WINE64, "reg"] + list(args), env=wine_env(), capture_output=True,
-                          text=True, timeout=60)
+    # wine's launcher now and then fails to start reg.exe itself ("Application could not be
+    # started"); that says nothing about the registry, so the command is tried again.
+    for _ in range(3):
+        r = subprocess.run([WINE64, "reg"] + list(args), env=wine_env(), capture_output=True,
+                           text=True, timeout=60)
+        if "could not be started" not in r.stdout + r.stderr:
+            return r
+        time.sleep(0.5)
+    return r
 
 
 def reg_query(key, name):
