@@ -36,6 +36,11 @@ inline std::wstring WideFrom8(const uint8_t* data, size_t size) {
   return out;
 }
 
+// The bytes as UTF-16 units or one unit a byte, as the input's own flag chose.
+inline std::wstring WideFrom(const uint8_t* data, size_t size, bool sixteenBitUnits) {
+  return sixteenBitUnits ? WideFrom16(data, size) : WideFrom8(data, size);
+}
+
 // The input split at its first byte `separator`: before it and after it (all of it,
 // and nothing after, when there is none).
 inline void SplitAt(const uint8_t* data, size_t size, uint8_t separator, std::string& first,

@@ -42,8 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
   const bool wideUnits = input.ConsumeBool();
   const std::vector<uint8_t> rest = input.ConsumeRemainingBytes<uint8_t>();
-  const std::wstring block = wideUnits ? fuzz::WideFrom16(rest.data(), rest.size())
-                                       : fuzz::WideFrom8(rest.data(), rest.size());
+  const std::wstring block = fuzz::WideFrom(rest.data(), rest.size(), wideUnits);
 
   const HeaderTable table = ParseHeaderTable(block);
   const std::vector<fuzz::HeaderLine> lines = fuzz::ReadHeaderLines(block);

@@ -17,8 +17,7 @@ namespace {
 const std::string kStamp = "[09:05:03 07.12] ";
 
 std::wstring TextFrom(const std::vector<uint8_t>& bytes, bool wideUnits) {
-  return wideUnits ? fuzz::WideFrom16(bytes.data(), bytes.size())
-                   : fuzz::WideFrom8(bytes.data(), bytes.size());
+  return fuzz::WideFrom(bytes.data(), bytes.size(), wideUnits);
 }
 
 // The message as the journal should show it: its UTF-8 with CR and LF as blanks.

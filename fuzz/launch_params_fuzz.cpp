@@ -42,8 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
   const bool wideUnits = input.ConsumeBool();
   const std::vector<uint8_t> rest = input.ConsumeRemainingBytes<uint8_t>();
-  const std::wstring container = wideUnits ? fuzz::WideFrom16(rest.data(), rest.size())
-                                           : fuzz::WideFrom8(rest.data(), rest.size());
+  const std::wstring container = fuzz::WideFrom(rest.data(), rest.size(), wideUnits);
   const std::vector<std::wstring> args = {L"C:\\Downloads\\CumuloInstaller.exe", L"--params",
                                           container};
   const LaunchParams params = ParseLaunchParamsFrom(args, 0, nullptr);

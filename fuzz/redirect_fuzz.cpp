@@ -79,8 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                               : input.ConsumeIntegral<uint32_t>();
   const bool wideUnits = input.ConsumeBool();
   const std::vector<uint8_t> rest = input.ConsumeRemainingBytes<uint8_t>();
-  const std::wstring block = wideUnits ? fuzz::WideFrom16(rest.data(), rest.size())
-                                       : fuzz::WideFrom8(rest.data(), rest.size());
+  const std::wstring block = fuzz::WideFrom(rest.data(), rest.size(), wideUnits);
 
   Downloader downloader(nullptr, L"CumuloWindows fuzz", 1,
                         std::make_shared<ScriptedPlatform>(status, block));

@@ -18,6 +18,7 @@
 #include "win/alpha_blend.h"
 #include "win/gdi_scope.h"
 #include "win/redraw_in_parent.h"
+#include "win/system_library.h"
 
 namespace cumulo {
 
@@ -39,7 +40,7 @@ Language SettleLanguage(MetricSender* metricSender) {
 // The frame function exists from Windows Vista on; it is looked up only on Windows 8 and
 // later, and its library stays loaded for the life of the process.
 void* LoadDwmExtendFrame() {
-  ScopedModule library(LoadLibraryW(L"dwmapi.dll"));
+  ScopedModule library(LoadSystemLibrary(L"dwmapi.dll"));
   if (!library) return nullptr;
   FARPROC entry = GetProcAddress(library.Get(), "DwmExtendFrameIntoClientArea");
   if (entry == nullptr) return nullptr;

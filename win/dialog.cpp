@@ -90,20 +90,15 @@ INT_PTR Dialog::Answer(UINT message, LRESULT value) {
 void Dialog::CenterWindow() {
   RECT window;
   if (!GetWindowRect(hwnd_, &window)) return;
-  UINT sizeFlag = SWP_NOSIZE;
   if (initialSize_) {
     window.right = window.left + initialSize_->cx;
     window.bottom = window.top + initialSize_->cy;
-    sizeFlag = 0;
   }
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
   if (!GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    if (initialSize_) {
-      SetWindowPos(hwnd_, nullptr, 0, 0, initialSize_->cx, initialSize_->cy,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    return;
+    // Left where it is, at its size.
+    monitor.rcWork = window;
   }
   const RECT work = monitor.rcWork;
   RECT around = work;
@@ -117,8 +112,7 @@ void Dialog::CenterWindow() {
   if (y + height > work.bottom) y = work.bottom - height;
   if (x < work.left) x = work.left;
   if (y < work.top) y = work.top;
-  SetWindowPos(hwnd_, nullptr, x, y, window.right - window.left, window.bottom - window.top,
-               sizeFlag | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace cumulo
