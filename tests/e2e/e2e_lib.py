@@ -24,7 +24,8 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 import fixture_client  # noqa: E402
 
-WINE64 = "/usr/lib/wine/wine64"
+# wine64, or the WoW64 wine of the i686 tier.
+WINE64 = os.environ.get("CUMULO_WINE") or "/usr/lib/wine/wine64"
 IMPORT = "/usr/bin/import"
 CONVERT = "/usr/bin/convert"
 WINDOW_TITLE = "Cumulo Installer"
