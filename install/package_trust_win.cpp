@@ -4,6 +4,15 @@
 #include <wincrypt.h>
 #include <wintrust.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "install/chain_recheck.h"
+#include "install/package_hold_wait.h"
 #include "install/package_trust_win.h"
 #include "win/system_library.h"
 
@@ -11,6 +20,8 @@ namespace cumulo {
 
 static_assert(kTrustSubjectNotTrusted == static_cast<uint32_t>(TRUST_E_SUBJECT_NOT_TRUSTED), "");
 static_assert(kTrustNoSignerCert == static_cast<uint32_t>(TRUST_E_NO_SIGNER_CERT), "");
+static_assert(kTrustUntrustedRoot == static_cast<uint32_t>(CERT_E_UNTRUSTEDROOT), "");
+static_assert(kTrustChaining == static_cast<uint32_t>(CERT_E_CHAINING), "");
 
 namespace {
 
@@ -57,7 +68,8 @@ ScopedFile HoldPackage(const std::wstring& path) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-PackageSignature ReadPackageSignature(HANDLE heldFile, const std::wstring& path) {
+PackageSignature ReadPackageSignature(HANDLE heldFile, const std::wstring& path,
+                                      ChainSource source) {
   const TrustApi* api = Trust();
   if (api == nullptr) {
     PackageSignature unverifiable;
@@ -72,10 +84,12 @@ PackageSignature ReadPackageSignature(HANDLE heldFile, const std::wstring& path)
   WINTRUST_DATA data{};
   data.cbStruct = sizeof(data);
   data.dwUIChoice = WTD_UI_NONE;
-  // No revocation check and no URL retrieval beyond the local cache: the verdict never
-  // waits on a network that may be slow, filtered or absent.
+  // No revocation check; offline, no URL retrieval beyond the local cache either, so that
+  // verdict never waits on a network that may be slow, filtered or absent. The networked
+  // check runs only under a bound of its own.
   data.fdwRevocationChecks = WTD_REVOKE_NONE;
-  data.dwProvFlags = WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
+  data.dwProvFlags = WTD_REVOCATION_CHECK_NONE;
+  if (source == ChainSource::CacheOnly) data.dwProvFlags |= WTD_CACHE_ONLY_URL_RETRIEVAL;
   data.dwUnionChoice = WTD_CHOICE_FILE;
   data.pFile = &file;
   data.dwStateAction = WTD_STATEACTION_VERIFY;
@@ -98,6 +112,77 @@ PackageSignature ReadPackageSignature(HANDLE heldFile, const std::wstring& path)
   data.dwStateAction = WTD_STATEACTION_CLOSE;
   api->winVerifyTrust(noUser, &action, &data);
   return signature;
+}
+
+namespace {
+
+// Shared by the waiting caller and the checking thread; the last one to let go frees it.
+struct OnlineCheck {
+  std::wstring path;
+  std::mutex mutex;
+  std::condition_variable ended;
+  bool done = false;
+  PackageSignature result;
+};
+
+}  // namespace
+
+std::optional<PackageSignature> ReadPackageSignatureOnline(const std::wstring& path,
+                                                           uint32_t timeoutMs) {
+  auto check = std::make_shared<OnlineCheck>();
+  check->path = path;
+  try {
+    // WinVerifyTrust has no time-out of its own for the chain's downloads, so the bound is
+    // the wait below; a thread that overruns it finishes unobserved.
+    std::thread([check] {
+      const PackageSignature signature =
+          ReadPackageSignature(nullptr, check->path, ChainSource::Network);
+      {
+        const std::lock_guard<std::mutex> lock(check->mutex);
+        check->result = signature;
+        check->done = true;
+      }
+      check->ended.notify_all();
+    }).detach();
+  } catch (const std::system_error&) {
+    return std::nullopt;
+  }
+  std::unique_lock<std::mutex> lock(check->mutex);
+  if (!check->ended.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                             [&check] { return check->done; })) {
+    return std::nullopt;
+  }
+  return check->result;
+}
+
+PackageSignature CheckPackageSignature(HANDLE heldFile, const std::wstring& path,
+                                       const JournalWriter& journal) {
+  return DecideWithOnlineChainCheck(
+      ReadPackageSignature(heldFile, path),
+      [&path] { return ReadPackageSignatureOnline(path, kOnlineChainCheckMs); }, journal);
+}
+
+ScopedFile HoldPackageWaitingOutLocks(const std::wstring& path, const JournalWriter& journal) {
+  ScopedFile held;
+  HoldWaitOps ops;
+  ops.tryHold = [&path, &held] {
+    HoldTry attempt;
+    held = HoldPackage(path);
+    attempt.held = held.IsValid();
+    if (!attempt.held) {
+      attempt.error = GetLastError();
+      const DWORD attributes = GetFileAttributesW(path.c_str());
+      attempt.fileExists = attributes != INVALID_FILE_ATTRIBUTES &&
+                           (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    }
+    return attempt;
+  };
+  ops.nowMs = [] { return static_cast<uint64_t>(GetTickCount64()); };
+  ops.sleep = [](uint32_t milliseconds) { Sleep(milliseconds); };
+  const HoldTry last = HoldWaitingOutLocks(ops, journal);
+  // The caller reads the failure from the thread's last error, as from a plain hold.
+  if (!last.held) SetLastError(last.error);
+  return held;
 }
 
 }  // namespace cumulo
