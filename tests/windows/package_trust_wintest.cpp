@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "build_config.h"
+#include "common/journal_capture.h"
 #include "common/recording_transport.h"
+#include "install/chain_recheck.h"
+#include "install/package_hold_wait.h"
 #include "install/package_trust_win.h"
 #include "install/setup_runner.h"
 #include "install_wintest_support.h"
@@ -125,6 +128,81 @@ TEST_F(PackageTrustTest, HoldCannotBeTakenWhileSomeoneWrites) {
   const SetupAttempt attempt = RunSetupProcess(params_, L"", false);
   EXPECT_EQ(attempt.stage, SetupAttempt::Stage::StartFailed);
   EXPECT_EQ(attempt.value, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+  EXPECT_TRUE(records_.Lines(L"setup_commands.txt").empty());
+}
+
+// A scanner's exclusive open for a moment: the hold waits it out and the package runs.
+TEST_F(PackageTrustTest, HoldWaitsOutABriefExclusiveOpen) {
+  UsePackage(L"signed.exe");
+  ScopedFile scanner(CreateFileW(params_.setupFile.c_str(), GENERIC_READ, 0, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(scanner.IsValid());
+  JournalCapture journal;
+  std::atomic<bool> released{false};
+  std::thread release([&] {
+    Sleep(1500);
+    released = true;
+    scanner.Reset();
+  });
+  const SetupAttempt attempt = RunSetupProcess(params_, SetupCommandLine(params_, false), false);
+  release.join();
+  EXPECT_TRUE(released.load());
+  EXPECT_EQ(attempt.stage, SetupAttempt::Stage::Exited);
+  EXPECT_EQ(attempt.value, 0u);
+  EXPECT_EQ(records_.Lines(L"setup_commands.txt").size(), 1u);
+  EXPECT_GE(journal.Count("Setup package is in use by another program, waiting: 32."), 1u);
+}
+
+// Nothing to wait for: a missing package, or a folder where the package should be.
+TEST_F(PackageTrustTest, HoldDoesNotWaitForWhatCannotPass) {
+  JournalCapture journal;
+  SetupAttempt attempt = RunSetupProcess(params_, L"", false);
+  EXPECT_EQ(attempt.stage, SetupAttempt::Stage::StartFailed);
+  EXPECT_EQ(attempt.value, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+  ASSERT_TRUE(CreateDirectoryW(params_.setupFile.c_str(), nullptr));
+  attempt = RunSetupProcess(params_, L"", false);
+  RemoveDirectoryW(params_.setupFile.c_str());
+  EXPECT_EQ(attempt.stage, SetupAttempt::Stage::StartFailed);
+  EXPECT_EQ(attempt.value, static_cast<uint32_t>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(journal.Count("Setup package is in use by another program, waiting: 5."), 0u);
+  EXPECT_TRUE(journal.Messages().empty());
+}
+
+// The check with URL retrieval runs on its own thread and ends within its bound here.
+TEST_F(PackageTrustTest, OnlineCheckGivesTheSameVerdicts) {
+  for (const wchar_t* name : {L"signed.exe", L"unsigned.exe", L"tampered.exe"}) {
+    SCOPED_TRACE(name);
+    const std::wstring path = wintest::PackagePath(name);
+    const ScopedFile held = HoldPackage(path);
+    ASSERT_TRUE(held.IsValid());
+    const PackageSignature offline = ReadPackageSignature(held.Get(), path);
+    const std::optional<PackageSignature> online =
+        ReadPackageSignatureOnline(path, kOnlineChainCheckMs);
+    ASSERT_TRUE(online.has_value());
+    EXPECT_EQ(online->status, offline.status);
+    EXPECT_EQ(online->organisation, offline.organisation);
+  }
+}
+
+// Under wine the chain of a package from an unknown CA that it does not carry cannot be
+// completed, offline or online: the second check is made and its refusal is the verdict.
+TEST_F(PackageTrustTest, ChainFailureIsCheckedOnlineOnceAndStillRefused) {
+  UsePackage(L"unrooted.exe");
+  {
+    const ScopedFile held = HoldPackage(params_.setupFile);
+    ASSERT_TRUE(held.IsValid());
+    const PackageSignature offline = ReadPackageSignature(held.Get(), params_.setupFile);
+    std::printf("unrooted.exe offline: 0x%08X\n", static_cast<unsigned>(offline.status));
+    ASSERT_TRUE(NeedsOnlineChainCheck(offline.status));
+  }
+  JournalCapture journal;
+  const SetupAttempt attempt = RunSetupProcess(params_, SetupCommandLine(params_, false), false);
+  EXPECT_EQ(attempt.stage, SetupAttempt::Stage::Untrusted);
+  EXPECT_TRUE(NeedsOnlineChainCheck(attempt.value)) << attempt.value;
+  const auto messages = journal.Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind("Setup package chain incomplete offline: 0x800B01", 0), 0u)
+      << messages[0];
   EXPECT_TRUE(records_.Lines(L"setup_commands.txt").empty());
 }
 
