@@ -156,9 +156,10 @@ std::optional<PackageSignature> ReadPackageSignatureOnline(const std::wstring& p
 }
 
 PackageSignature CheckPackageSignature(HANDLE heldFile, const std::wstring& path,
-                                       const JournalWriter& journal) {
+                                       const JournalWriter& journal,
+                                       const OfflineSignatureCheck& offline) {
   return DecideWithOnlineChainCheck(
-      ReadPackageSignature(heldFile, path),
+      offline ? offline(heldFile, path) : ReadPackageSignature(heldFile, path),
       [&path] { return ReadPackageSignatureOnline(path, kOnlineChainCheckMs); }, journal);
 }
 

@@ -10,6 +10,11 @@
 namespace cumulo {
 
 SetupAttempt RunSetupProcess(const SetupParams& params, const std::wstring& parameters, bool show) {
+  return RunSetupProcessWith(params, parameters, show, {});
+}
+
+SetupAttempt RunSetupProcessWith(const SetupParams& params, const std::wstring& parameters,
+                                 bool show, const OfflineSignatureCheck& offline) {
   SetupAttempt attempt;
   // Held from before the check until the package has exited, so that the bytes verified
   // are the bytes started; released on return, before the procedure deletes the file.
@@ -19,7 +24,7 @@ SetupAttempt RunSetupProcess(const SetupParams& params, const std::wstring& para
     return attempt;
   }
   const uint32_t trust = PackageTrustCode(
-      CheckPackageSignature(held.Get(), params.setupFile, WriteToProcessJournal),
+      CheckPackageSignature(held.Get(), params.setupFile, WriteToProcessJournal, offline),
       build_config::kPackagePublisher);
   if (trust != 0) {
     attempt.stage = SetupAttempt::Stage::Untrusted;
