@@ -10,7 +10,7 @@ std::string ValueOf(const LaunchParams& params, const char* key) {
 
 // The e-mail travels as UTF-8 to the client; the token is machine-made and goes as it came
 // (malformed bytes in it are refused at the hand-off).
-AuthHandoff HandoffOf(const LaunchParams& params, const CodePageDecoder& fromCodePage) {
+AuthHandoff HandoffOf(const LaunchParams& params, CodePageDecoder fromCodePage) {
   AuthHandoff handoff;
   handoff.email = Utf8FromPageText(ValueOf(params, "email"), fromCodePage);
   handoff.auth = ValueOf(params, "auth");

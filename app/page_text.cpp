@@ -4,14 +4,14 @@
 
 namespace cumulo {
 
-std::wstring WideFromPageText(const std::string& bytes, const CodePageDecoder& fromCodePage) {
+std::wstring WideFromPageText(const std::string& bytes, CodePageDecoder fromCodePage) {
   const std::string text = bytes.substr(0, bytes.find('\0'));
   std::wstring wide;
   if (WideFromUtf8(text, wide)) return wide;
   return fromCodePage ? fromCodePage(text) : std::wstring();
 }
 
-std::string Utf8FromPageText(const std::string& bytes, const CodePageDecoder& fromCodePage) {
+std::string Utf8FromPageText(const std::string& bytes, CodePageDecoder fromCodePage) {
   std::wstring wide;
   if (WideFromUtf8(bytes, wide)) return bytes;
   return fromCodePage ? Utf8FromWide(fromCodePage(bytes)) : std::string();

@@ -4,8 +4,8 @@
 // on demand) that check refuses a genuine package for a chain reason; then one more check
 // with URL retrieval allowed, bounded in time, decides.
 #include <cstdint>
-#include <functional>
 #include <optional>
+#include <string>
 
 #include "install/journal_writer.h"
 #include "install/package_trust.h"
@@ -20,13 +20,24 @@ constexpr uint32_t kOnlineChainCheckMs = 5000;
 // Whether the offline verdict failed only for want of certificates the network may give.
 bool NeedsOnlineChainCheck(uint32_t offlineStatus);
 
-// The check with URL retrieval; empty when it did not end within its bound.
-using OnlineSignatureCheck = std::function<std::optional<PackageSignature>()>;
+// The journal lines of the second check and of its time-out.
+std::wstring OnlineChainCheckLine(uint32_t offlineStatus);
+extern const wchar_t kOnlineChainCheckTimedOut[];
 
-// The verdict that decides: the offline one, or after a chain failure the online one when
-// it came in time. Journals the second check and a time-out.
-PackageSignature DecideWithOnlineChainCheck(const PackageSignature& offline,
-                                            const OnlineSignatureCheck& online,
-                                            const JournalWriter& journal);
+// The verdict that decides: the offline one, or after a chain failure the online one
+// (`online()`, the check with URL retrieval: empty when it did not end within its bound)
+// when it came in time. Journals the second check and a time-out.
+template <typename OnlineCheck>
+PackageSignature DecideWithOnlineChainCheck(const PackageSignature& offline, OnlineCheck online,
+                                            const JournalWriter& journal) {
+  if (!NeedsOnlineChainCheck(offline.status)) return offline;
+  journal(OnlineChainCheckLine(offline.status), LogLevel::Info);
+  const std::optional<PackageSignature> checked = online();
+  if (!checked) {
+    journal(kOnlineChainCheckTimedOut, LogLevel::Warning);
+    return offline;
+  }
+  return *checked;
+}
 
 }  // namespace cumulo

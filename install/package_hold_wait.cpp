@@ -15,20 +15,8 @@ bool IsPassingLock(const HoldTry& attempt) {
   return attempt.error == kAccessDenied && attempt.fileExists;
 }
 
-HoldTry HoldWaitingOutLocks(const HoldWaitOps& ops, const JournalWriter& journal) {
-  const uint64_t start = ops.nowMs();
-  HoldTry attempt = ops.tryHold();
-  while (IsPassingLock(attempt)) {
-    const uint64_t waited = ops.nowMs() - start;
-    if (waited >= kHoldWaitBoundMs) break;
-    const uint64_t left = kHoldWaitBoundMs - waited;
-    journal(L"Setup package is in use by another program, waiting: " +
-                UnsignedDecimalW(attempt.error) + L".",
-            LogLevel::Warning);
-    ops.sleep(static_cast<uint32_t>(left < kHoldWaitPauseMs ? left : kHoldWaitPauseMs));
-    attempt = ops.tryHold();
-  }
-  return attempt;
+std::wstring HoldWaitLine(uint32_t error) {
+  return L"Setup package is in use by another program, waiting: " + UnsignedDecimalW(error) + L".";
 }
 
 }  // namespace cumulo

@@ -3,7 +3,7 @@
 // installer takes its hold. Such a lock passes within seconds, so it is waited out, for a
 // bounded time, before the start counts as failed.
 #include <cstdint>
-#include <functional>
+#include <string>
 
 #include "install/journal_writer.h"
 
@@ -23,14 +23,26 @@ struct HoldTry {
 // open for now. A missing file or a folder at the path does not pass.
 bool IsPassingLock(const HoldTry& attempt);
 
-struct HoldWaitOps {
-  std::function<HoldTry()> tryHold;
-  std::function<uint64_t()> nowMs;  // a monotonic clock
-  std::function<void(uint32_t milliseconds)> sleep;
-};
+// The journal line of one wait.
+std::wstring HoldWaitLine(uint32_t error);
 
-// Tries until the hold is taken, the failure is not a passing lock, or the bound has
-// passed; one journal line at each wait. The last try's result.
-HoldTry HoldWaitingOutLocks(const HoldWaitOps& ops, const JournalWriter& journal);
+// Tries (`tryHold()`) until the hold is taken, the failure is not a passing lock, or the
+// bound has passed by the monotonic `nowMs()`, pausing with `sleep(ms)`; one journal line
+// at each wait. The last try's result.
+template <typename TryHold, typename NowMs, typename SleepMs>
+HoldTry HoldWaitingOutLocks(TryHold tryHold, NowMs nowMs, SleepMs sleep,
+                            const JournalWriter& journal) {
+  const uint64_t start = nowMs();
+  HoldTry attempt = tryHold();
+  while (IsPassingLock(attempt)) {
+    const uint64_t waited = nowMs() - start;
+    if (waited >= kHoldWaitBoundMs) break;
+    const uint64_t left = kHoldWaitBoundMs - waited;
+    journal(HoldWaitLine(attempt.error), LogLevel::Warning);
+    sleep(static_cast<uint32_t>(left < kHoldWaitPauseMs ? left : kHoldWaitPauseMs));
+    attempt = tryHold();
+  }
+  return attempt;
+}
 
 }  // namespace cumulo

@@ -18,16 +18,15 @@ struct FakeHold {
   std::vector<std::wstring> lines;
 
   HoldTry Run() {
-    HoldWaitOps ops;
-    ops.tryHold = [this] {
-      const size_t i = static_cast<size_t>(tries++);
-      return answers[i < answers.size() ? i : answers.size() - 1];
-    };
-    ops.nowMs = [this] { return clockMs; };
-    ops.sleep = [this](uint32_t ms) { clockMs += ms + sleepOverrunMs; };
-    return HoldWaitingOutLocks(ops, [this](const std::wstring& m, LogLevel level) {
-      lines.push_back((level == LogLevel::Warning ? L"W " : L"? ") + m);
-    });
+    return HoldWaitingOutLocks(
+        [this] {
+          const size_t i = static_cast<size_t>(tries++);
+          return answers[i < answers.size() ? i : answers.size() - 1];
+        },
+        [this] { return clockMs; }, [this](uint32_t ms) { clockMs += ms + sleepOverrunMs; },
+        [this](const std::wstring& m, LogLevel level) {
+          lines.push_back((level == LogLevel::Warning ? L"W " : L"? ") + m);
+        });
   }
 };
 

@@ -4,12 +4,6 @@
 #include <wincrypt.h>
 #include <wintrust.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
 
 #include "install/chain_recheck.h"
 #include "install/package_hold_wait.h"
@@ -116,48 +110,53 @@ PackageSignature ReadPackageSignature(HANDLE heldFile, const std::wstring& path,
 
 namespace {
 
-// Shared by the waiting caller and the checking thread; the last one to let go frees it.
+// Shared by the waiting caller and the checking thread; the last of the two to let go
+// frees it.
 struct OnlineCheck {
+  LONG owners = 2;
   std::wstring path;
-  std::mutex mutex;
-  std::condition_variable ended;
-  bool done = false;
+  ScopedHandle ended;  // set once `result` is written
   PackageSignature result;
 };
+
+void LetGo(OnlineCheck* check) {
+  if (InterlockedDecrement(&check->owners) == 0) delete check;
+}
+
+DWORD WINAPI OnlineCheckThread(void* parameter) {
+  auto* check = static_cast<OnlineCheck*>(parameter);
+  check->result = ReadPackageSignature(nullptr, check->path, ChainSource::Network);
+  SetEvent(check->ended.Get());
+  LetGo(check);
+  return 0;
+}
 
 }  // namespace
 
 std::optional<PackageSignature> ReadPackageSignatureOnline(const std::wstring& path,
                                                            uint32_t timeoutMs) {
-  auto check = std::make_shared<OnlineCheck>();
+  auto* check = new OnlineCheck;
   check->path = path;
-  try {
-    // WinVerifyTrust has no time-out of its own for the chain's downloads, so the bound is
-    // the wait below; a thread that overruns it finishes unobserved.
-    std::thread([check] {
-      const PackageSignature signature =
-          ReadPackageSignature(nullptr, check->path, ChainSource::Network);
-      {
-        const std::lock_guard<std::mutex> lock(check->mutex);
-        check->result = signature;
-        check->done = true;
-      }
-      check->ended.notify_all();
-    }).detach();
-  } catch (const std::system_error&) {
+  check->ended.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  // WinVerifyTrust has no time-out of its own for the chain's downloads, so the bound is
+  // the wait below; a thread that overruns it finishes unobserved and frees its share.
+  ScopedHandle thread;
+  if (check->ended.IsValid()) {
+    thread.Reset(CreateThread(nullptr, 0, OnlineCheckThread, check, 0, nullptr));
+  }
+  if (!thread.IsValid()) {
+    delete check;
     return std::nullopt;
   }
-  std::unique_lock<std::mutex> lock(check->mutex);
-  if (!check->ended.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [&check] { return check->done; })) {
-    return std::nullopt;
-  }
-  return check->result;
+  std::optional<PackageSignature> result;
+  if (WaitForSingleObject(check->ended.Get(), timeoutMs) == WAIT_OBJECT_0) result = check->result;
+  LetGo(check);
+  return result;
 }
 
 PackageSignature CheckPackageSignature(HANDLE heldFile, const std::wstring& path,
                                        const JournalWriter& journal,
-                                       const OfflineSignatureCheck& offline) {
+                                       OfflineSignatureCheck offline) {
   return DecideWithOnlineChainCheck(
       offline ? offline(heldFile, path) : ReadPackageSignature(heldFile, path),
       [&path] { return ReadPackageSignatureOnline(path, kOnlineChainCheckMs); }, journal);
@@ -165,8 +164,7 @@ PackageSignature CheckPackageSignature(HANDLE heldFile, const std::wstring& path
 
 ScopedFile HoldPackageWaitingOutLocks(const std::wstring& path, const JournalWriter& journal) {
   ScopedFile held;
-  HoldWaitOps ops;
-  ops.tryHold = [&path, &held] {
+  const auto tryHold = [&path, &held] {
     HoldTry attempt;
     held = HoldPackage(path);
     attempt.held = held.IsValid();
@@ -178,9 +176,9 @@ ScopedFile HoldPackageWaitingOutLocks(const std::wstring& path, const JournalWri
     }
     return attempt;
   };
-  ops.nowMs = [] { return static_cast<uint64_t>(GetTickCount64()); };
-  ops.sleep = [](uint32_t milliseconds) { Sleep(milliseconds); };
-  const HoldTry last = HoldWaitingOutLocks(ops, journal);
+  const HoldTry last = HoldWaitingOutLocks(
+      tryHold, [] { return static_cast<uint64_t>(GetTickCount64()); },
+      [](uint32_t milliseconds) { Sleep(milliseconds); }, journal);
   // The caller reads the failure from the thread's last error, as from a plain hold.
   if (!last.held) SetLastError(last.error);
   return held;

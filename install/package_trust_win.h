@@ -36,20 +36,19 @@ std::optional<PackageSignature> ReadPackageSignatureOnline(const std::wstring& p
 
 // The offline check: ReadPackageSignature unless a test gives another (wine completes any
 // chain offline, so only a stand-in verdict can send it down the online road).
-using OfflineSignatureCheck =
-    std::function<PackageSignature(HANDLE heldFile, const std::wstring& path)>;
+using OfflineSignatureCheck = PackageSignature (*)(HANDLE heldFile, const std::wstring& path);
 
 // The offline check, and after a chain failure the bounded online one; the lines go to
 // `journal`.
 PackageSignature CheckPackageSignature(HANDLE heldFile, const std::wstring& path,
                                        const JournalWriter& journal,
-                                       const OfflineSignatureCheck& offline = {});
+                                       OfflineSignatureCheck offline = nullptr);
 
 // RunSetupProcess with the given offline check.
 struct SetupParams;
 struct SetupAttempt;
 SetupAttempt RunSetupProcessWith(const SetupParams& params, const std::wstring& parameters,
-                                 bool show, const OfflineSignatureCheck& offline);
+                                 bool show, OfflineSignatureCheck offline);
 
 // The hold, waiting out another program's passing lock (a scanner's) for a bounded time.
 ScopedFile HoldPackageWaitingOutLocks(const std::wstring& path, const JournalWriter& journal);

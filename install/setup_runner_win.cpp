@@ -10,11 +10,11 @@
 namespace cumulo {
 
 SetupAttempt RunSetupProcess(const SetupParams& params, const std::wstring& parameters, bool show) {
-  return RunSetupProcessWith(params, parameters, show, {});
+  return RunSetupProcessWith(params, parameters, show, nullptr);
 }
 
 SetupAttempt RunSetupProcessWith(const SetupParams& params, const std::wstring& parameters,
-                                 bool show, const OfflineSignatureCheck& offline) {
+                                 bool show, OfflineSignatureCheck offline) {
   SetupAttempt attempt;
   // Held from before the check until the package has exited, so that the bytes verified
   // are the bytes started; released on return, before the procedure deletes the file.
