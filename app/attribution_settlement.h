@@ -1,25 +1,29 @@
 #pragma once
-// How start-up settles the attribution values: a stored utm wins and the launch
-// parameters are then not read at all; otherwise the container's utm, e-mail, token,
-// intro and gclid are taken, stored or handed on.
+// How start-up settles the attribution values. The e-mail and token always come from the
+// container, so that a returning user is signed in with what the page passed this time.
+// A stored utm wins for attribution (the first touch counts); on such a run the container's
+// utm, intro and gclid are not stored and its problems are not reported. Otherwise the
+// container's utm, intro and gclid are taken and stored.
 #include <functional>
 #include <string>
 
-#include "install/auth_handoff.h"
 #include "app/launch_params.h"
+#include "app/page_text.h"
+#include "install/auth_handoff.h"
 
 namespace cumulo {
 
 // The operations involved, as functions so that the rule can be tested on its own.
 struct AttributionOps {
   std::function<std::wstring()> readUtm;
-  std::function<LaunchParams()> parseLaunchParams;
+  // `reportProblems` false: a container without "=" pieces or missing sends nothing.
+  std::function<LaunchParams(bool reportProblems)> parseLaunchParams;
   std::function<void(const std::wstring&)> setUtm;  // the sender's utm for later requests
   std::function<void(const std::wstring&)> writeUtm;
   std::function<void()> deleteUtm;
   std::function<void(const std::wstring& name, const std::wstring& value)> writeValue;
-  // Bytes to a wide string in the thread's ANSI code page; cut at a zero byte.
-  std::function<std::wstring(const std::string&)> toWide;
+  // Bytes that are not UTF-8, read in the thread's ANSI code page.
+  CodePageDecoder fromCodePage;
 };
 
 AuthHandoff SettleAttribution(const AttributionOps& ops);

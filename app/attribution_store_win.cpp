@@ -32,10 +32,10 @@ bool IsNotFound(LSTATUS status) {
   return status == ERROR_FILE_NOT_FOUND || status == ERROR_NOT_FOUND;
 }
 
-// Failures are reported with the thread's last-error code as it stands at that moment.
-void Report(const std::shared_ptr<MetricSender>& sender, const wchar_t* name) {
-  const DWORD error = GetLastError();
-  if (sender) sender->SendMetric(name, static_cast<int32_t>(error));
+// Failures are reported with the status the registry call returned: Reg* functions
+// return their error and leave the thread's last error as an earlier call set it.
+void Report(const std::shared_ptr<MetricSender>& sender, const wchar_t* name, LSTATUS status) {
+  if (sender) sender->SendMetric(name, static_cast<int32_t>(status));
 }
 }  // namespace
 
@@ -62,27 +62,28 @@ std::wstring ReadUtm(std::shared_ptr<MetricSender> sender) {
   RegistryKey key;
   const LSTATUS opened = OpenKey(KEY_QUERY_VALUE, key);
   if (opened != ERROR_SUCCESS) {
-    if (!IsNotFound(opened)) Report(sender, L"utm_fail_reg_open");
+    if (!IsNotFound(opened)) Report(sender, L"utm_fail_reg_open", opened);
     return std::wstring();
   }
   std::wstring utm;
   const LSTATUS status = QueryText(key, kUtmName, utm);
   key.Close();
   if (status == ERROR_SUCCESS) return utm;
-  if (!IsNotFound(status)) Report(sender, L"utm_fail_reg_read");
+  if (!IsNotFound(status)) Report(sender, L"utm_fail_reg_read", status);
   return std::wstring();
 }
 
 void WriteValue(const std::wstring& name, const std::wstring& value,
                 std::shared_ptr<MetricSender> sender) {
   RegistryKey key;
-  if (OpenKey(KEY_ALL_ACCESS, key) != ERROR_SUCCESS) {
-    Report(sender, L"fail_reg_open");
+  const LSTATUS opened = OpenKey(KEY_ALL_ACCESS, key);
+  if (opened != ERROR_SUCCESS) {
+    Report(sender, L"fail_reg_open", opened);
     return;
   }
   const LSTATUS status = key.WriteText(name.c_str(), value);
   key.Close();
-  if (status != ERROR_SUCCESS) Report(sender, L"fail_reg_write");
+  if (status != ERROR_SUCCESS) Report(sender, L"fail_reg_write", status);
 }
 
 void WriteUtm(const std::wstring& utm, std::shared_ptr<MetricSender> sender) {
@@ -91,8 +92,9 @@ void WriteUtm(const std::wstring& utm, std::shared_ptr<MetricSender> sender) {
 
 void DeleteUtm(std::shared_ptr<MetricSender> sender) {
   RegistryKey key;
-  if (OpenKey(KEY_ALL_ACCESS, key) != ERROR_SUCCESS) {
-    Report(sender, L"utm_fail_reg_open");
+  const LSTATUS opened = OpenKey(KEY_ALL_ACCESS, key);
+  if (opened != ERROR_SUCCESS) {
+    Report(sender, L"utm_fail_reg_open", opened);
     return;
   }
   // Nothing to report when there was no value to remove.

@@ -22,25 +22,16 @@ namespace {
 
 const wchar_t kInstanceMutexName[] = L"CUMULO-INSTALLER-DC9E9E458F3D41A3AE99CA9DEAFAAA80";
 
-ExitCode ExitCodeFor(const std::optional<WindowEnd>& end) {
-  if (!end) return ExitCode::WindowFailed;
-  switch (*end) {
-    case WindowEnd::Installed: return ExitCode::Installed;
-    case WindowEnd::Refused: return ExitCode::SystemRefused;
-    case WindowEnd::Closed: break;
-  }
-  return ExitCode::Closed;
-}
-
 std::wstring FromThreadCodePage(const std::string& bytes) {
-  // Converting the terminated text cuts a value at an encoded zero byte.
-  const int n = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.c_str(), -1, nullptr, 0);
-  if (n <= 1) return std::wstring();
-  std::vector<wchar_t> buffer(static_cast<size_t>(n));
-  if (MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.c_str(), -1, buffer.data(), n) == 0) {
+  if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return std::wstring();
+  const int size = static_cast<int>(bytes.size());
+  const int n = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), size, nullptr, 0);
+  if (n <= 0) return std::wstring();
+  std::wstring text(static_cast<size_t>(n), L'\0');
+  if (MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), size, &text[0], n) != n) {
     return std::wstring();
   }
-  return std::wstring(buffer.data());
+  return text;
 }
 
 }  // namespace
@@ -88,14 +79,16 @@ ExitCode InstallerApp::Run() {
 
   AttributionOps ops;
   ops.readUtm = [&] { return ReadUtm(sender); };
-  ops.parseLaunchParams = [&] { return ParseLaunchParams(sender); };
+  ops.parseLaunchParams = [&](bool reportProblems) {
+    return ParseLaunchParams(reportProblems ? sender : nullptr);
+  };
   ops.setUtm = [&](const std::wstring& utm) { sender->SetUtm(utm); };
   ops.writeUtm = [&](const std::wstring& utm) { WriteUtm(utm, sender); };
   ops.deleteUtm = [&] { DeleteUtm(sender); };
   ops.writeValue = [&](const std::wstring& name, const std::wstring& value) {
     WriteValue(name, value, sender);
   };
-  ops.toWide = &FromThreadCodePage;
+  ops.fromCodePage = &FromThreadCodePage;
   const AuthHandoff handoff = SettleAttribution(ops);
 
   LogInfo(L"Starting GUI Installer...");

@@ -92,7 +92,9 @@ LaunchParams ParseLaunchParamsFrom(const std::vector<std::wstring>& args, uint32
     if (sender) sender->SendMetric(L"err_read_container", static_cast<int32_t>(lastError));
     return map;
   }
-  const std::string bytes = NarrowLow8(container);
+  // UTF-8, so that text typed into the container itself (not percent-encoded) reaches the
+  // values as the same characters that percent-encoded UTF-8 would give.
+  const std::string bytes = Utf8FromWide(container);
   size_t start = 0;
   for (;;) {
     const size_t amp = bytes.find('&', start);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/launch_params.h"
+#include "base/wide_text.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace cumulo;
@@ -47,9 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                           container};
   const LaunchParams params = ParseLaunchParamsFrom(args, 0, nullptr);
 
-  // The container narrowed (low 8 bits of each unit) and split at every "&".
-  std::string bytes;
-  for (const wchar_t unit : container) bytes += static_cast<char>(unit & 0xFF);
+  // The container as UTF-8 (the wide_text target holds the conversion) split at every "&".
+  const std::string bytes = Utf8FromWide(container);
   std::map<std::string, std::string> expected;
   if (!container.empty()) {
     size_t start = 0;

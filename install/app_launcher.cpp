@@ -42,6 +42,7 @@ bool BuildClientCommand(const std::wstring& installPath, const AuthHandoff& hand
                         ClientCommand& out) {
   ClientCommand command;
   command.applicationName = installPath + L"\\Cumulo.exe";
+  command.currentDirectory = installPath;
   // Quoted like the hand-off values, so that a folder with spaces stays one argument.
   command.commandLine = QuoteClientArgument(command.applicationName);
   if (installPath.find(L'\0') != std::wstring::npos ||
@@ -72,19 +73,19 @@ AppLauncher::AppLauncher(std::shared_ptr<MetricSender> metricSender, LauncherPla
                          JournalWriter journal)
     : metricSender_(std::move(metricSender)), platform_(platform), journal_(std::move(journal)) {}
 
-void AppLauncher::LaunchClient(const AuthHandoff& handoff) {
+bool AppLauncher::LaunchClient(const AuthHandoff& handoff) {
   const InstallPathReading reading = platform_.ReadInstallPath();
   if (reading.status == InstallPathReading::Status::NoKey) {
     journal_(L"Starting Cumulo application failed: no Aldervane_Cumulo key", LogLevel::Error);
-    metricSender_->SendMetric(L"err_cumulo_settings", static_cast<int32_t>(reading.lastError));
-    return;
+    metricSender_->SendMetric(L"err_cumulo_settings", static_cast<int32_t>(reading.error));
+    return false;
   }
   ClientCommand command;
   if (reading.status != InstallPathReading::Status::Found ||
       !BuildClientCommand(reading.path, handoff, command)) {
     journal_(L"Starting Cumulo application failed: no InstallPath", LogLevel::Error);
-    metricSender_->SendMetric(L"err_cumulo_ins_path", static_cast<int32_t>(reading.lastError));
-    return;
+    metricSender_->SendMetric(L"err_cumulo_ins_path", static_cast<int32_t>(reading.error));
+    return false;
   }
   switch (command.token) {
     case TokenHandoff::NotFound:
@@ -98,15 +99,15 @@ void AppLauncher::LaunchClient(const AuthHandoff& handoff) {
       break;
   }
   uint32_t error = 0;
-  if (!platform_.StartClient(command.applicationName, command.commandLine, error)) {
+  if (!platform_.StartClient(command, error)) {
     journal_(L"Starting Cumulo application failed: " + UnsignedDecimalW(error), LogLevel::Error);
     metricSender_->SendMetric(L"err_cumulo_start", static_cast<int32_t>(error));
-    return;
+    return false;
   }
-  WatchClientStart();
+  return WatchClientStart();
 }
 
-void AppLauncher::WatchClientStart() {
+bool AppLauncher::WatchClientStart() {
   if (!platform_.IsClientRunning()) {
     uint32_t budget = kClientAppearBudgetMs;
     for (;;) {
@@ -120,9 +121,10 @@ void AppLauncher::WatchClientStart() {
     }
   }
   platform_.Sleep(kClientSettleMs);
-  if (platform_.IsClientRunning()) return;
+  if (platform_.IsClientRunning()) return true;
   journal_(L"Starting Cumulo application failed: crash", LogLevel::Error);
   metricSender_->SendMetric(L"err_cumulo_crashed", 1);
+  return false;
 }
 
 }  // namespace cumulo

@@ -25,6 +25,7 @@ enum class TokenHandoff { NotFound, Invalid, Valid };
 struct ClientCommand {
   std::wstring applicationName;  // the client's full path
   std::wstring commandLine;      // the path quoted, then the hand-off tail when it fits
+  std::wstring currentDirectory;  // the install folder: the client starts in its own folder
   TokenHandoff token = TokenHandoff::NotFound;
 };
 
@@ -35,8 +36,9 @@ struct ClientCommand {
 struct InstallPathReading {
   enum class Status { NoKey, NoValue, Found };
   Status status = Status::NoKey;
-  std::wstring path;
-  uint32_t lastError = 0;  // the thread's code at the failing call
+  std::wstring path;  // environment references already expanded for REG_EXPAND_SZ
+  // The failing call's status (the registry's LSTATUS, or the expansion's last error).
+  uint32_t error = 0;
 };
 
 // What the launcher needs from the machine; tests give a fake.
@@ -44,8 +46,7 @@ class LauncherPlatform {
  public:
   virtual ~LauncherPlatform() = default;
   virtual InstallPathReading ReadInstallPath() = 0;
-  virtual bool StartClient(const std::wstring& applicationName, const std::wstring& commandLine,
-                           uint32_t& error) = 0;
+  virtual bool StartClient(const ClientCommand& command, uint32_t& error) = 0;
   virtual bool IsClientRunning() = 0;
   virtual void Sleep(uint32_t milliseconds) = 0;
 };
@@ -61,10 +62,11 @@ class AppLauncher {
  public:
   AppLauncher(std::shared_ptr<MetricSender> metricSender, LauncherPlatform& platform,
               JournalWriter journal = WriteToProcessJournal);
-  void LaunchClient(const AuthHandoff& handoff);
+  // True when a client process was seen running at the end of the watch.
+  [[nodiscard]] bool LaunchClient(const AuthHandoff& handoff);
 
  private:
-  void WatchClientStart();
+  [[nodiscard]] bool WatchClientStart();
 
   std::shared_ptr<MetricSender> metricSender_;
   LauncherPlatform& platform_;

@@ -92,10 +92,12 @@ class FakeLauncherPlatform : public LauncherPlatform {
   uint32_t clockMs = 0;
   int probes = 0;
   std::vector<std::pair<std::wstring, std::wstring>> started;
+  std::vector<std::wstring> startedIn;  // each start's current folder
 
   InstallPathReading ReadInstallPath() override { return reading; }
-  bool StartClient(const std::wstring& app, const std::wstring& line, uint32_t& error) override {
-    started.emplace_back(app, line);
+  bool StartClient(const ClientCommand& command, uint32_t& error) override {
+    started.emplace_back(command.applicationName, command.commandLine);
+    startedIn.push_back(command.currentDirectory);
     error = startError;
     return startSucceeds;
   }
@@ -109,6 +111,7 @@ class FakeLauncherPlatform : public LauncherPlatform {
 struct LaunchRun {
   std::vector<std::wstring> events;
   std::vector<std::wstring> lines;
+  bool clientSeen = false;
 };
 
 LaunchRun Launch(FakeLauncherPlatform& platform, const AuthHandoff& handoff) {
@@ -119,7 +122,7 @@ LaunchRun Launch(FakeLauncherPlatform& platform, const AuthHandoff& handoff) {
     AppLauncher launcher(sender, platform, [&run](const std::wstring& m, LogLevel level) {
       run.lines.push_back((level == LogLevel::Error ? L"E " : L"? ") + m);
     });
-    launcher.LaunchClient(handoff);
+    run.clientSeen = launcher.LaunchClient(handoff);
   }
   run.events = DrainEvents(sender, recorder);
   return run;
@@ -136,8 +139,10 @@ TEST(AppLauncher, ClientAppearsAtOnce) {
   EXPECT_EQ(platform.started[0].first, L"C:\\P\\Cumulo.exe");
   EXPECT_EQ(platform.started[0].second,
             L"\"C:\\P\\Cumulo.exe\" -auth_email \"u@x.ru\" -auth_token \"tok\"");
+  EXPECT_EQ(platform.startedIn, std::vector<std::wstring>{L"C:\\P"});
   EXPECT_EQ(platform.probes, 2);
   EXPECT_EQ(platform.clockMs, 1000u);
+  EXPECT_TRUE(run.clientSeen);
 }
 
 TEST(AppLauncher, ClientNeverAppears) {
@@ -150,6 +155,7 @@ TEST(AppLauncher, ClientNeverAppears) {
   EXPECT_EQ(platform.started.at(0).second, L"\"C:\\P\\Cumulo.exe\"");
   EXPECT_EQ(platform.probes, 17);  // 16 while waiting, one after the settle pause
   EXPECT_EQ(platform.clockMs, 5000u);
+  EXPECT_FALSE(run.clientSeen);
 }
 
 TEST(AppLauncher, ClientAppearsLateThenRuns) {
@@ -159,6 +165,7 @@ TEST(AppLauncher, ClientAppearsLateThenRuns) {
   EXPECT_EQ(run.events, std::vector<std::wstring>{L"found_valid_tok:1"});
   EXPECT_EQ(platform.probes, 17);
   EXPECT_EQ(platform.clockMs, 4750u);
+  EXPECT_TRUE(run.clientSeen);
 }
 
 TEST(AppLauncher, ClientAppearsThenDies) {
@@ -167,6 +174,7 @@ TEST(AppLauncher, ClientAppearsThenDies) {
   const auto run = Launch(platform, {"u", "t"});
   EXPECT_EQ(run.events, (std::vector<std::wstring>{L"found_valid_tok:1", L"err_cumulo_crashed:1"}));
   EXPECT_EQ(run.lines, std::vector<std::wstring>{L"E Starting Cumulo application failed: crash"});
+  EXPECT_FALSE(run.clientSeen);
 }
 
 TEST(AppLauncher, FailuresBeforeTheWatch) {
@@ -215,6 +223,7 @@ TEST(AppLauncher, FailuresBeforeTheWatch) {
     EXPECT_EQ(run.events, c.events);
     EXPECT_EQ(run.lines, c.lines);
     EXPECT_EQ(platform.probes, 0);
+    EXPECT_FALSE(run.clientSeen);
   }
 }
 

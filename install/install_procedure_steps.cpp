@@ -102,7 +102,7 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
     return;
   }
   tempFiles.Add(logFile);
-  platform.LaunchClient(shared.handoff);
+  shared.clientStarted.store(platform.LaunchClient(shared.handoff));
   metrics.SendMetric(L"setup_run", 1);
   Publish(shared, InstallOutcome::Succeeded);
 }

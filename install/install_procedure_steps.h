@@ -27,7 +27,8 @@ class InstallPlatform {
   virtual DownloadCode Download(const std::wstring& userAgent, const std::wstring& url,
                                 const std::wstring& path, ProgressCallback progress) = 0;
   virtual SetupResult RunSetup(const SetupParams& params) = 0;
-  virtual void LaunchClient(const AuthHandoff& handoff) = 0;
+  // True when a client process was seen running afterwards.
+  virtual bool LaunchClient(const AuthHandoff& handoff) = 0;
   virtual bool RemoveFile(const std::wstring& path, uint32_t& error) = 0;
 };
 

@@ -34,6 +34,7 @@ class FakeInstallPlatform : public InstallPlatform {
   std::vector<std::pair<uint32_t, uint32_t>> progressReports;
   bool setupSucceeds = true;
   bool setupUntrusted = false;
+  bool clientSeen = true;
   std::set<std::wstring> undeletable;
   std::shared_ptr<RecordingProgress> progress = std::make_shared<RecordingProgress>();
 
@@ -68,8 +69,9 @@ class FakeInstallPlatform : public InstallPlatform {
     if (setupUntrusted) return SetupResult::Untrusted;
     return setupSucceeds ? SetupResult::Succeeded : SetupResult::Failed;
   }
-  void LaunchClient(const AuthHandoff& handoff) override {
+  bool LaunchClient(const AuthHandoff& handoff) override {
     calls.push_back(L"launch " + std::wstring(handoff.email.begin(), handoff.email.end()));
+    return clientSeen;
   }
   bool RemoveFile(const std::wstring& path, uint32_t& error) override {
     calls.push_back(L"delete " + path);
@@ -81,6 +83,7 @@ class FakeInstallPlatform : public InstallPlatform {
 };
 
 struct ProcedureRun {
+  bool clientStarted = false;
   InstallOutcome outcome = InstallOutcome::Idle;
   std::wstring failedLog;
   std::vector<std::wstring> events;
@@ -104,6 +107,7 @@ ProcedureRun RunWith(FakeInstallPlatform& platform, bool windowClosed = false) {
   });
   run.outcome = shared.installOutcome.load();
   run.failedLog = shared.failedSetupLogPath;
+  run.clientStarted = shared.clientStarted.load();
   EXPECT_TRUE(shared.progressPercent == 0 || shared.progressPercent == 37);
   run.events = DrainEvents(shared.metricSender, recorder);
   return run;
@@ -125,6 +129,7 @@ TEST(InstallProcedure, SuccessRoad) {
   EXPECT_EQ(platform.calls, (std::vector<std::wstring>{L"download", L"setup", L"launch u@x",
                                                        L"delete " + kExe, L"delete " + kLog}));
   EXPECT_EQ(platform.outcomeAtDelete, (std::vector<InstallOutcome>{InstallOutcome::Succeeded, InstallOutcome::Succeeded}));
+  EXPECT_TRUE(run.clientStarted);
   EXPECT_EQ(platform.userAgent, L"CumuloWindows WCid42");
   EXPECT_EQ(platform.url, std::wstring(L"https://") + build_config::kDistributionHost +
                               L"/cumulo/Cumulo_setup_offline.exe");
@@ -332,6 +337,16 @@ TEST(InstallProcedure, RunsWithoutAProgressReceiver) {
   platform.shared = &shared;
   RunInstallProcedure(shared, platform, [](const std::wstring&, LogLevel) {});
   EXPECT_EQ(shared.installOutcome.load(), InstallOutcome::Succeeded);
+}
+
+// The setup counts as a success either way; whether a client was seen goes to the window.
+TEST(InstallProcedure, ClientNotSeenIsStillASuccessButSaysSo) {
+  FakeInstallPlatform platform;
+  platform.clientSeen = false;
+  const ProcedureRun run = RunWith(platform);
+  EXPECT_EQ(run.outcome, InstallOutcome::Succeeded);
+  EXPECT_FALSE(run.clientStarted);
+  EXPECT_EQ(run.events, std::vector<std::wstring>{L"setup_run:1"});
 }
 
 }  // namespace cumulo

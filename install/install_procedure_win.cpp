@@ -36,10 +36,10 @@ class SystemInstallPlatform : public InstallPlatform {
     return runner.RunWithRetry(params);
   }
 
-  void LaunchClient(const AuthHandoff& handoff) override {
+  bool LaunchClient(const AuthHandoff& handoff) override {
     const auto platform = MakeSystemLauncherPlatform();
     AppLauncher launcher(metricSender_, *platform);
-    launcher.LaunchClient(handoff);
+    return launcher.LaunchClient(handoff);
   }
 
   bool RemoveFile(const std::wstring& path, uint32_t& error) override {

@@ -26,6 +26,9 @@ struct InstallShared {
   // log first deletes it, so two deletions never race.
   std::atomic<bool> windowClosed{false};
   std::atomic<bool> failedLogClaimed{false};
+  // Whether a client process was seen after the setup succeeded; written by the worker
+  // before it publishes InstallOutcome::Succeeded.
+  std::atomic<bool> clientStarted{false};
   AuthHandoff handoff;  // written once before the window opens
   std::shared_ptr<MetricSender> metricSender;
   // Where the worker reports its progress; set before the first worker starts, may be null.

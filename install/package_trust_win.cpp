@@ -4,6 +4,9 @@
 #include <wincrypt.h>
 #include <wintrust.h>
 
+
+#include "install/chain_recheck.h"
+#include "install/package_hold_wait.h"
 #include "install/package_trust_win.h"
 #include "win/system_library.h"
 
@@ -11,6 +14,8 @@ namespace cumulo {
 
 static_assert(kTrustSubjectNotTrusted == static_cast<uint32_t>(TRUST_E_SUBJECT_NOT_TRUSTED), "");
 static_assert(kTrustNoSignerCert == static_cast<uint32_t>(TRUST_E_NO_SIGNER_CERT), "");
+static_assert(kTrustUntrustedRoot == static_cast<uint32_t>(CERT_E_UNTRUSTEDROOT), "");
+static_assert(kTrustChaining == static_cast<uint32_t>(CERT_E_CHAINING), "");
 
 namespace {
 
@@ -57,7 +62,8 @@ ScopedFile HoldPackage(const std::wstring& path) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-PackageSignature ReadPackageSignature(HANDLE heldFile, const std::wstring& path) {
+PackageSignature ReadPackageSignature(HANDLE heldFile, const std::wstring& path,
+                                      ChainSource source) {
   const TrustApi* api = Trust();
   if (api == nullptr) {
     PackageSignature unverifiable;
@@ -72,10 +78,12 @@ PackageSignature ReadPackageSignature(HANDLE heldFile, const std::wstring& path)
   WINTRUST_DATA data{};
   data.cbStruct = sizeof(data);
   data.dwUIChoice = WTD_UI_NONE;
-  // No revocation check and no URL retrieval beyond the local cache: the verdict never
-  // waits on a network that may be slow, filtered or absent.
+  // No revocation check; offline, no URL retrieval beyond the local cache either, so that
+  // verdict never waits on a network that may be slow, filtered or absent. The networked
+  // check runs only under a bound of its own.
   data.fdwRevocationChecks = WTD_REVOKE_NONE;
-  data.dwProvFlags = WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
+  data.dwProvFlags = WTD_REVOCATION_CHECK_NONE;
+  if (source == ChainSource::CacheOnly) data.dwProvFlags |= WTD_CACHE_ONLY_URL_RETRIEVAL;
   data.dwUnionChoice = WTD_CHOICE_FILE;
   data.pFile = &file;
   data.dwStateAction = WTD_STATEACTION_VERIFY;
@@ -98,6 +106,82 @@ PackageSignature ReadPackageSignature(HANDLE heldFile, const std::wstring& path)
   data.dwStateAction = WTD_STATEACTION_CLOSE;
   api->winVerifyTrust(noUser, &action, &data);
   return signature;
+}
+
+namespace {
+
+// Shared by the waiting caller and the checking thread; the last of the two to let go
+// frees it.
+struct OnlineCheck {
+  LONG owners = 2;
+  std::wstring path;
+  ScopedHandle ended;  // set once `result` is written
+  PackageSignature result;
+};
+
+void LetGo(OnlineCheck* check) {
+  if (InterlockedDecrement(&check->owners) == 0) delete check;
+}
+
+DWORD WINAPI OnlineCheckThread(void* parameter) {
+  auto* check = static_cast<OnlineCheck*>(parameter);
+  check->result = ReadPackageSignature(nullptr, check->path, ChainSource::Network);
+  SetEvent(check->ended.Get());
+  LetGo(check);
+  return 0;
+}
+
+}  // namespace
+
+std::optional<PackageSignature> ReadPackageSignatureOnline(const std::wstring& path,
+                                                           uint32_t timeoutMs) {
+  auto* check = new OnlineCheck;
+  check->path = path;
+  check->ended.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  // WinVerifyTrust has no time-out of its own for the chain's downloads, so the bound is
+  // the wait below; a thread that overruns it finishes unobserved and frees its share.
+  ScopedHandle thread;
+  if (check->ended.IsValid()) {
+    thread.Reset(CreateThread(nullptr, 0, OnlineCheckThread, check, 0, nullptr));
+  }
+  if (!thread.IsValid()) {
+    delete check;
+    return std::nullopt;
+  }
+  std::optional<PackageSignature> result;
+  if (WaitForSingleObject(check->ended.Get(), timeoutMs) == WAIT_OBJECT_0) result = check->result;
+  LetGo(check);
+  return result;
+}
+
+PackageSignature CheckPackageSignature(HANDLE heldFile, const std::wstring& path,
+                                       const JournalWriter& journal,
+                                       OfflineSignatureCheck offline) {
+  return DecideWithOnlineChainCheck(
+      offline ? offline(heldFile, path) : ReadPackageSignature(heldFile, path),
+      [&path] { return ReadPackageSignatureOnline(path, kOnlineChainCheckMs); }, journal);
+}
+
+ScopedFile HoldPackageWaitingOutLocks(const std::wstring& path, const JournalWriter& journal) {
+  ScopedFile held;
+  const auto tryHold = [&path, &held] {
+    HoldTry attempt;
+    held = HoldPackage(path);
+    attempt.held = held.IsValid();
+    if (!attempt.held) {
+      attempt.error = GetLastError();
+      const DWORD attributes = GetFileAttributesW(path.c_str());
+      attempt.fileExists = attributes != INVALID_FILE_ATTRIBUTES &&
+                           (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    }
+    return attempt;
+  };
+  const HoldTry last = HoldWaitingOutLocks(
+      tryHold, [] { return static_cast<uint64_t>(GetTickCount64()); },
+      [](uint32_t milliseconds) { Sleep(milliseconds); }, journal);
+  // The caller reads the failure from the thread's last error, as from a plain hold.
+  if (!last.held) SetLastError(last.error);
+  return held;
 }
 
 }  // namespace cumulo

@@ -10,16 +10,22 @@
 namespace cumulo {
 
 SetupAttempt RunSetupProcess(const SetupParams& params, const std::wstring& parameters, bool show) {
+  return RunSetupProcessWith(params, parameters, show, nullptr);
+}
+
+SetupAttempt RunSetupProcessWith(const SetupParams& params, const std::wstring& parameters,
+                                 bool show, OfflineSignatureCheck offline) {
   SetupAttempt attempt;
   // Held from before the check until the package has exited, so that the bytes verified
   // are the bytes started; released on return, before the procedure deletes the file.
-  const ScopedFile held = HoldPackage(params.setupFile);
+  const ScopedFile held = HoldPackageWaitingOutLocks(params.setupFile, WriteToProcessJournal);
   if (!held.IsValid()) {
-    attempt.value = GetLastError();  // a missing or locked package cannot be started
+    attempt.value = GetLastError();  // a missing or still locked package cannot be started
     return attempt;
   }
-  const uint32_t trust = PackageTrustCode(ReadPackageSignature(held.Get(), params.setupFile),
-                                          build_config::kPackagePublisher);
+  const uint32_t trust = PackageTrustCode(
+      CheckPackageSignature(held.Get(), params.setupFile, WriteToProcessJournal, offline),
+      build_config::kPackagePublisher);
   if (trust != 0) {
     attempt.stage = SetupAttempt::Stage::Untrusted;
     attempt.value = trust;

@@ -75,7 +75,9 @@ void WindowModel::PollOutcome() {
   view_.StopTimer(WindowTimer::PollTimer);
   const OutcomeReport report = OutcomeReportFor(outcome, language_);
   if (report.closeWindow) {
-    view_.CloseWindow(WindowEnd::Installed);
+    // Published with the outcome: the worker stores it before its exchange.
+    view_.CloseWindow(shared_->clientStarted.load() ? WindowEnd::Installed
+                                                    : WindowEnd::InstalledClientNotStarted);
     return;
   }
   view_.Log(report.journalLine, LogLevel::Error);

@@ -44,9 +44,10 @@ class RecordingView : public WindowView {
   }
   void Repaint() override { calls.push_back(L"repaint"); }
   void CloseWindow(WindowEnd end) override {
-    calls.push_back(end == WindowEnd::Installed ? L"end installed"
-                    : end == WindowEnd::Closed  ? L"end closed"
-                                                : L"end refused");
+    calls.push_back(end == WindowEnd::Installed                   ? L"end installed"
+                    : end == WindowEnd::InstalledClientNotStarted ? L"end installed, no client"
+                    : end == WindowEnd::Closed                    ? L"end closed"
+                                                                  : L"end refused");
   }
   void ShowNotice(const std::wstring& text, const std::wstring& caption) override {
     calls.push_back(L"notice " + caption + L" " + text);
@@ -273,9 +274,20 @@ TEST_F(WindowModelTest, PollTimerWaitsWhileRunningAndClosesOnSuccess) {
   view.Clear();
   model.OnTimer(WindowTimer::PollTimer);
   EXPECT_TRUE(view.calls.empty());
+  shared->clientStarted = true;
   shared->installOutcome = InstallOutcome::Succeeded;
   model.OnTimer(WindowTimer::PollTimer);
   EXPECT_EQ(view.calls, (Calls{L"kill 1", L"end installed"}));
+}
+
+TEST_F(WindowModelTest, SuccessWithoutAClientEndsAsSuch) {
+  Open();
+  PressInstall();
+  view.Clear();
+  shared->clientStarted = false;
+  shared->installOutcome = InstallOutcome::Succeeded;
+  model.OnTimer(WindowTimer::PollTimer);
+  EXPECT_EQ(view.calls, (Calls{L"kill 1", L"end installed, no client"}));
 }
 
 TEST_F(WindowModelTest, FailureIsReportedInOrderAndASecondRunSendsNoStarted) {

@@ -22,6 +22,7 @@ enum class WindowEnd : int {
   Installed = 0,  // the installation succeeded
   Closed = 1,     // the user closed the window
   Refused = 2,    // a system check failed and its notice was shown
+  InstalledClientNotStarted = 3,  // the setup succeeded, but no client process was seen
 };
 
 class WindowView {

@@ -257,3 +257,57 @@ class RoadTestCase(unittest.TestCase):
         self.assertIsNotNone(window, "the installer window did not appear")
         time.sleep(1.5)
         return run, window
+
+
+def write_product_text(name, text):
+    """Stores a REG_SZ value of the product key through regedit and a UTF-16 file, so that
+    text past every code page arrives as it is."""
+    path = os.path.join(e2e.build_dir(), "e2e-install", "set-%d.reg" % os.getpid())
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    escaped = text.replace("\\", "\\\\").replace('"', '\\"')
+    body = 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"%s"="%s"\r\n' % (
+        e2e.PRODUCT_KEY.replace("HKCU", "HKEY_CURRENT_USER"), name, escaped)
+    with open(path, "wb") as f:
+        f.write(b"\xff\xfe" + body.encode("utf-16-le"))
+    subprocess.run([e2e.WINE64, "regedit", "/S", e2e.wine_path(path)], env=e2e.wine_env(),
+                   capture_output=True, timeout=60)
+    os.unlink(path)
+
+
+def read_product_text(name):
+    """A REG_SZ value of the product key as its text (regedit's UTF-16 export); None when
+    it is absent."""
+    path = os.path.join(e2e.build_dir(), "e2e-install", "get-%d.reg" % os.getpid())
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    subprocess.run([e2e.WINE64, "regedit", "/E", e2e.wine_path(path),
+                    e2e.PRODUCT_KEY.replace("HKCU", "HKEY_CURRENT_USER")],
+                   env=e2e.wine_env(), capture_output=True, timeout=60)
+    if not os.path.exists(path):
+        return None
+    with open(path, "rb") as f:
+        text = f.read().decode("utf-16")
+    os.unlink(path)
+    m = re.search(r'^"%s"="((?:[^"\\]|\\.)*)"\r?$' % re.escape(name), text, re.M)
+    if not m:
+        return None
+    return re.sub(r"\\(.)", r"\1", m.group(1))
+
+
+class Scanner:
+    """tools/package_scanner: opens the next fresh package without sharing for `hold_ms`
+    as soon as the download has closed it, as a virus scanner does."""
+
+    def __init__(self, road, hold_ms):
+        self.record = os.path.join(road.records, "scanner.txt")
+        self.process = subprocess.Popen(
+            [e2e.WINE64, os.path.join(tools_dir(), "package_scanner.exe"), str(hold_ms),
+             e2e.wine_path(self.record)],
+            env=e2e.wine_env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        road.processes.append(self.process)
+
+    def lines(self):
+        return record_lines(self.record)
+
+    def wait_watching(self, timeout=30):
+        return e2e.wait_until(lambda: "watching" in self.lines(), timeout)

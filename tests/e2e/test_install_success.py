@@ -91,9 +91,9 @@ class InstallSuccessTest(il.RoadTestCase):
         self.assertFalse(os.path.exists(road.log_path_given()))
         self.assert_client_started_with_handoff(road)
 
-    def test_client_that_never_appears_still_counts_as_success(self):
+    def test_client_that_never_appears_says_so_in_the_exit_code(self):
         run, road = self.install("never", client_mode="never_appear")
-        self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_INSTALLED)
+        self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_CLIENT_NOT_STARTED)
         names = e2e.stat_event_names()
         self.assertEqual(names, ["first", "started", "found_valid_tok", "err_cumulo_not_run",
                                  "err_cumulo_crashed", "setup_run"])

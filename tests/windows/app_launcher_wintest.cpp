@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/wide_text.h"
 #include "common/recording_transport.h"
 #include "install/app_launcher.h"
 #include "install_wintest_support.h"
@@ -19,6 +20,7 @@ struct LaunchResult {
   std::vector<std::wstring> events;
   std::vector<std::wstring> lines;
   ULONGLONG tookMs = 0;
+  bool clientSeen = false;
 };
 
 class AppLauncherTest : public ::testing::Test {
@@ -50,7 +52,7 @@ class AppLauncherTest : public ::testing::Test {
       const auto platform = MakeSystemLauncherPlatform();
       AppLauncher launcher(sender, *platform,
                            [&result](const std::wstring& m, LogLevel) { result.lines.push_back(m); });
-      launcher.LaunchClient(handoff);
+      result.clientSeen = launcher.LaunchClient(handoff);
     }
     result.tookMs = GetTickCount64() - start;
     result.events = DrainEvents(sender, recorder);
@@ -78,6 +80,52 @@ TEST_F(AppLauncherTest, ClientGetsTheDesignedCommandLine) {
             (std::vector<std::string>{client, "-auth_email", "user@example.com", "-auth_token",
                                       "AbC-123_tok"}));
   EXPECT_LT(run.tookMs, 4000u);  // found at once, then the one-second settle
+}
+
+// The client starts in its own folder, not in the installer's.
+TEST_F(AppLauncherTest, ClientStartsInItsInstallFolder) {
+  const std::wstring folder = Install(L"launch cwd");
+  SetEnvironmentVariableW(L"CUMULO_CLIENT_MODE", L"normal");
+  wchar_t own[MAX_PATH + 1] = {};
+  GetCurrentDirectoryW(MAX_PATH + 1, own);
+  ASSERT_NE(LowerAsciiLetters(own), LowerAsciiLetters(folder));
+  const auto run = Launch({"u@x", "t"});
+  EXPECT_TRUE(run.clientSeen);
+  EXPECT_EQ(records_.Lines(L"client_cwd.txt"), std::vector<std::string>{Utf8Of(folder)});
+}
+
+// A REG_EXPAND_SZ folder is expanded before it names the client and its current folder.
+TEST_F(AppLauncherTest, ExpandableInstallPathIsExpanded) {
+  std::wstring folder = wintest::MakeTempFolder(L"launch expand");
+  folder.pop_back();
+  ASSERT_TRUE(CopyFileW(ClientStandIn().c_str(), (folder + L"\\Cumulo.exe").c_str(), FALSE));
+  SetEnvironmentVariableW(L"CUMULO_TEST_INSTALL_ROOT", folder.c_str());
+  const std::wstring stored = L"%CUMULO_TEST_INSTALL_ROOT%";
+  ASSERT_TRUE(WriteInstallPath(REG_EXPAND_SZ, stored.c_str(),
+                               static_cast<DWORD>((stored.size() + 1) * sizeof(wchar_t))));
+  SetEnvironmentVariableW(L"CUMULO_CLIENT_MODE", L"normal");
+  const auto run = Launch({"u@x", "t"});
+  SetEnvironmentVariableW(L"CUMULO_TEST_INSTALL_ROOT", nullptr);
+  EXPECT_EQ(run.events, std::vector<std::wstring>{L"found_valid_tok:1"});
+  EXPECT_TRUE(run.clientSeen);
+  const std::string client = Utf8Of(folder) + "\\Cumulo.exe";
+  EXPECT_EQ(records_.Lines(L"client_argv.txt"),
+            (std::vector<std::string>{client, "-auth_email", "u@x", "-auth_token", "t"}));
+  EXPECT_EQ(records_.Lines(L"client_cwd.txt"), std::vector<std::string>{Utf8Of(folder)});
+}
+
+// A plain REG_SZ value is taken as it is: its percent signs are part of the folder's name.
+TEST_F(AppLauncherTest, PlainInstallPathIsNotExpanded) {
+  std::wstring folder = wintest::MakeTempFolder(L"launch %CUMULO_TEST_INSTALL_ROOT%");
+  folder.pop_back();
+  ASSERT_TRUE(CopyFileW(ClientStandIn().c_str(), (folder + L"\\Cumulo.exe").c_str(), FALSE));
+  ASSERT_TRUE(WriteInstallPath(folder));
+  SetEnvironmentVariableW(L"CUMULO_TEST_INSTALL_ROOT", L"C:\\nowhere");
+  SetEnvironmentVariableW(L"CUMULO_CLIENT_MODE", L"normal");
+  const auto run = Launch({"u@x", "t"});
+  SetEnvironmentVariableW(L"CUMULO_TEST_INSTALL_ROOT", nullptr);
+  EXPECT_TRUE(run.clientSeen);
+  EXPECT_EQ(records_.Lines(L"client_cwd.txt"), std::vector<std::string>{Utf8Of(folder)});
 }
 
 TEST_F(AppLauncherTest, QuotesAndBackslashesReachTheClientAsOneArgumentEach) {
@@ -112,8 +160,10 @@ TEST_F(AppLauncherTest, RegistryFailures) {
     std::wstring line;
   };
   const std::wstring noPath = L"Starting Cumulo application failed: no InstallPath";
+  // Each event carries the failing call's status (or, for a value that names no folder, the
+  // status that says why), never the thread's last error, which the test sets to 4321.
   const std::vector<Case> cases = {
-      {"no key", [] {}, L"err_cumulo_settings:",
+      {"no key", [] {}, L"err_cumulo_settings:2",
        L"Starting Cumulo application failed: no Aldervane_Cumulo key"},
       {"no value",
        [] {
@@ -124,33 +174,41 @@ TEST_F(AppLauncherTest, RegistryFailures) {
          RegSetValueExW(key, L"other", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
          RegCloseKey(key);
        },
-       L"err_cumulo_ins_path:", noPath},
+       L"err_cumulo_ins_path:2", noPath},
       {"number",
        [] {
          const DWORD one = 1;
          WriteInstallPath(REG_DWORD, &one, sizeof(one));
        },
-       L"err_cumulo_ins_path:", noPath},
+       L"err_cumulo_ins_path:1629", noPath},
       {"binary text",
        [] {
          const std::wstring text = L"C:\\windows";
          WriteInstallPath(REG_BINARY, text.c_str(), static_cast<DWORD>((text.size() + 1) * 2));
        },
-       L"err_cumulo_ins_path:", noPath},
+       L"err_cumulo_ins_path:1629", noPath},
       {"string filling the whole buffer without terminator",
        [] {
          const std::wstring text(32768, L'a');
          WriteInstallPath(REG_SZ, text.c_str(), 65536);
        },
-       L"err_cumulo_ins_path:", noPath},
+       L"err_cumulo_ins_path:234", noPath},
+      {"string larger than the buffer",
+       [] {
+         const std::wstring text(40000, L'a');
+         WriteInstallPath(REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * 2));
+       },
+       L"err_cumulo_ins_path:234", noPath},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     DeleteProductKey();
     c.arrange();
+    SetLastError(4321);
     const auto run = Launch({"u@x", "t"});
     ASSERT_EQ(run.events.size(), 1u);
-    EXPECT_EQ(run.events[0].rfind(c.event, 0), 0u) << run.events[0];
+    EXPECT_EQ(run.events[0], c.event);
+    EXPECT_FALSE(run.clientSeen);
     EXPECT_EQ(run.lines, std::vector<std::wstring>{c.line});
     EXPECT_TRUE(records_.Lines(L"client_starts.txt").empty());
   }
@@ -184,6 +242,7 @@ TEST_F(AppLauncherTest, ClientThatNeverAppears) {
   EXPECT_EQ(run.events, (std::vector<std::wstring>{L"found_valid_tok:1", L"err_cumulo_not_run:1",
                                                    L"err_cumulo_crashed:1"}));
   EXPECT_EQ(run.lines, std::vector<std::wstring>{L"Starting Cumulo application failed: crash"});
+  EXPECT_FALSE(run.clientSeen);
   EXPECT_GE(run.tookMs, 4500u);
   EXPECT_LT(run.tookMs, 15000u);
 }

@@ -200,19 +200,28 @@ TEST_F(AttributionStoreTest, LongValues) {
     utm = ReadUtm(sender);
   });
   EXPECT_EQ(utm, L"");
-  // The registry call returns ERROR_MORE_DATA without setting the thread's last error, so
-  // the event carries what the thread held before.
-  EXPECT_EQ(events, std::vector<std::wstring>{L"utm_fail_reg_read:4321"});
+  // The registry call returns ERROR_MORE_DATA without setting the thread's last error; the
+  // event carries the call's own status, not what the thread held before.
+  EXPECT_EQ(events, std::vector<std::wstring>{L"utm_fail_reg_read:234"});
 }
 
 // A value name longer than the registry allows (16383 characters) makes the write fail.
 TEST_F(AttributionStoreTest, FailedWriteIsReported) {
   const std::wstring name(20000, L'n');
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  const LSTATUS status = RegSetValueExW(key, name.c_str(), 0, REG_SZ,
+                                        reinterpret_cast<const BYTE*>(L"v"), 2);
+  RegCloseKey(key);
+  ASSERT_NE(status, ERROR_SUCCESS);
+  ASSERT_NE(status, 1234);
   const auto events = EventsOf([&](auto sender) {
     SetLastError(1234);
     WriteValue(name, L"v", sender);
   });
-  EXPECT_EQ(events, std::vector<std::wstring>{L"fail_reg_write:1234"});
+  EXPECT_EQ(events, std::vector<std::wstring>{L"fail_reg_write:" + std::to_wstring(status)});
 }
 
 // A volatile parent key cannot get a non-volatile subkey, so the product key can be
@@ -242,8 +251,9 @@ TEST_F(AttributionStoreBlockedTest, OpenFailuresAreReported) {
     SetLastError(14);
     DeleteUtm(sender);
   });
-  const std::vector<std::wstring> expected = {L"utm_fail_reg_open:11", L"fail_reg_open:12",
-                                              L"fail_reg_open:13", L"utm_fail_reg_open:14"};
+  // Each event carries the call's ERROR_CHILD_MUST_BE_VOLATILE, whatever the thread held.
+  const std::vector<std::wstring> expected = {L"utm_fail_reg_open:1021", L"fail_reg_open:1021",
+                                              L"fail_reg_open:1021", L"utm_fail_reg_open:1021"};
   EXPECT_EQ(events, expected);
   EXPECT_FALSE(KeyExists(kKeyPath));
 }

@@ -134,10 +134,12 @@ TEST(LaunchParamsWin, RealCommandLines) {
        {"--params", "a=1&", "--params", "a=2"},
        {"param 61 31"},
        {"event err_parse_container_1:1"}},
-      {"non-ASCII units keep their low 8 bits",
-       L"--params a=\u00e9\u20ac",
-       {"--params", "a=\xC3\xA9\xE2\x82\xAC"},
-       {"param 61 E9AC"},
+      // Raw text in the container reaches the values as UTF-8, like its escapes would.
+      {"non-ASCII text goes on as UTF-8",
+       L"--params a=\u00e9\u20ac&b=%C3%A9%E2%82%AC&c=\u0432\u0435\u0441\u043d\u0430",
+       {"--params",
+        "a=\xC3\xA9\xE2\x82\xAC&b=%C3%A9%E2%82%AC&c=\xD0\xB2\xD0\xB5\xD1\x81\xD0\xBD\xD0\xB0"},
+       {"param 61 C3A9E282AC", "param 62 C3A9E282AC", "param 63 D0B2D0B5D181D0BDD0B0"},
        {}},
   };
   for (const auto& c : cases) {

@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "build_config.h"
+#include "common/journal_capture.h"
 #include "common/recording_transport.h"
+#include "install/chain_recheck.h"
+#include "install/package_hold_wait.h"
 #include "install/package_trust_win.h"
 #include "install/setup_runner.h"
 #include "install_wintest_support.h"
@@ -121,11 +124,136 @@ TEST_F(PackageTrustTest, HoldCannotBeTakenWhileSomeoneWrites) {
   ASSERT_TRUE(writer.IsValid());
   EXPECT_FALSE(HoldPackage(params_.setupFile).IsValid());
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-  // The runner does not start what it cannot hold.
+  // The runner does not start what it cannot hold, once its wait for the lock has passed.
+  JournalCapture journal;
   const SetupAttempt attempt = RunSetupProcess(params_, L"", false);
+  EXPECT_GE(journal.Count("Setup package is in use by another program, waiting: 32."), 2u);
   EXPECT_EQ(attempt.stage, SetupAttempt::Stage::StartFailed);
   EXPECT_EQ(attempt.value, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
   EXPECT_TRUE(records_.Lines(L"setup_commands.txt").empty());
+}
+
+// A scanner's exclusive open for a moment: the hold waits it out and the package runs.
+TEST_F(PackageTrustTest, HoldWaitsOutABriefExclusiveOpen) {
+  UsePackage(L"signed.exe");
+  ScopedFile scanner(CreateFileW(params_.setupFile.c_str(), GENERIC_READ, 0, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(scanner.IsValid());
+  JournalCapture journal;
+  std::atomic<bool> released{false};
+  std::thread release([&] {
+    Sleep(1500);
+    released = true;
+    scanner.Reset();
+  });
+  const SetupAttempt attempt = RunSetupProcess(params_, SetupCommandLine(params_, false), false);
+  release.join();
+  EXPECT_TRUE(released.load());
+  EXPECT_EQ(attempt.stage, SetupAttempt::Stage::Exited);
+  EXPECT_EQ(attempt.value, 0u);
+  EXPECT_EQ(records_.Lines(L"setup_commands.txt").size(), 1u);
+  EXPECT_GE(journal.Count("Setup package is in use by another program, waiting: 32."), 1u);
+}
+
+// Nothing to wait for: a missing package, or a folder where the package should be.
+TEST_F(PackageTrustTest, HoldDoesNotWaitForWhatCannotPass) {
+  JournalCapture journal;
+  SetupAttempt attempt = RunSetupProcess(params_, L"", false);
+  EXPECT_EQ(attempt.stage, SetupAttempt::Stage::StartFailed);
+  EXPECT_EQ(attempt.value, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+  ASSERT_TRUE(CreateDirectoryW(params_.setupFile.c_str(), nullptr));
+  attempt = RunSetupProcess(params_, L"", false);
+  RemoveDirectoryW(params_.setupFile.c_str());
+  EXPECT_EQ(attempt.stage, SetupAttempt::Stage::StartFailed);
+  EXPECT_EQ(attempt.value, static_cast<uint32_t>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(journal.Count("Setup package is in use by another program, waiting: 5."), 0u);
+  EXPECT_TRUE(journal.Messages().empty());
+}
+
+// The check with URL retrieval runs on its own thread and ends within its bound here.
+TEST_F(PackageTrustTest, OnlineCheckGivesTheSameVerdicts) {
+  for (const wchar_t* name : {L"signed.exe", L"unsigned.exe", L"tampered.exe"}) {
+    SCOPED_TRACE(name);
+    const std::wstring path = wintest::PackagePath(name);
+    const ScopedFile held = HoldPackage(path);
+    ASSERT_TRUE(held.IsValid());
+    const PackageSignature offline = ReadPackageSignature(held.Get(), path);
+    const std::optional<PackageSignature> online =
+        ReadPackageSignatureOnline(path, kOnlineChainCheckMs);
+    ASSERT_TRUE(online.has_value());
+    EXPECT_EQ(online->status, offline.status);
+    EXPECT_EQ(online->organisation, offline.organisation);
+  }
+}
+
+// Wine accepts a chain to a CA it does not know, offline and online alike (see the
+// unrooted package below), so a stand-in offline verdict of CERT_E_UNTRUSTEDROOT sends the
+// runner down the online road; the real check with URL retrieval then decides.
+TEST_F(PackageTrustTest, ChainFailureOfflineIsCheckedOnlineAndItsVerdictDecides) {
+  const std::string checking = "Setup package chain incomplete offline: 0x800B0109, checking online.";
+  const OfflineSignatureCheck untrustedRoot = [](HANDLE, const std::wstring&) {
+    return PackageSignature{kTrustUntrustedRoot, L"", L""};
+  };
+  struct Case {
+    const wchar_t* package;
+    SetupAttempt::Stage stage;
+    uint32_t value;
+    size_t starts;
+  };
+  for (const Case& c : {Case{L"signed.exe", SetupAttempt::Stage::Exited, 0, 1},
+                        Case{L"tampered.exe", SetupAttempt::Stage::Untrusted, 0x80096010u, 0},
+                        Case{L"other.exe", SetupAttempt::Stage::Untrusted,
+                             kTrustSubjectNotTrusted, 0}}) {
+    SCOPED_TRACE(c.package);
+    const size_t before = records_.Lines(L"setup_commands.txt").size();
+    UsePackage(c.package);
+    JournalCapture journal;
+    const SetupAttempt attempt =
+        RunSetupProcessWith(params_, SetupCommandLine(params_, false), false, untrustedRoot);
+    EXPECT_EQ(attempt.stage, c.stage);
+    EXPECT_EQ(attempt.value, c.value);
+    EXPECT_EQ(journal.Messages(), std::vector<std::string>{checking});
+    EXPECT_EQ(records_.Lines(L"setup_commands.txt").size(), before + c.starts);
+  }
+  // The refusal after the online check takes the runner's refusal road unchanged.
+  UsePackage(L"tampered.exe");
+  MetricRecorder recorder;
+  auto sender = recorder.MakeSender();
+  JournalCapture journal;
+  SetupResult result = SetupResult::Succeeded;
+  {
+    SetupRunner runner(sender, [&](const SetupParams& p, const std::wstring& parameters, bool show) {
+      return RunSetupProcessWith(p, parameters, show, untrustedRoot);
+    });
+    result = runner.RunWithRetry(params_);
+  }
+  EXPECT_EQ(result, SetupResult::Untrusted);
+  EXPECT_EQ(DrainEvents(sender, recorder),
+            std::vector<std::wstring>{L"err_setup_untrusted:-2146869232"});
+  EXPECT_EQ(journal.Messages(), (std::vector<std::string>{"Runnning installer", checking,
+                                                          "Setup package failed verification: 0x80096010."}));
+}
+
+// What this wine answers for a package whose chain cannot be completed: recorded, so that
+// a wine that starts refusing it (as Windows does) is seen to take the online road.
+TEST_F(PackageTrustTest, UnrootedPackageUnderThisWine) {
+  const std::wstring path = wintest::PackagePath(L"unrooted.exe");
+  const ScopedFile held = HoldPackage(path);
+  ASSERT_TRUE(held.IsValid());
+  const PackageSignature offline = ReadPackageSignature(held.Get(), path);
+  const std::optional<PackageSignature> online = ReadPackageSignatureOnline(path, kOnlineChainCheckMs);
+  ASSERT_TRUE(online.has_value());
+  std::printf("unrooted.exe: offline 0x%08X, online 0x%08X\n", static_cast<unsigned>(offline.status),
+              static_cast<unsigned>(online->status));
+  JournalCapture journal;
+  const PackageSignature decided = CheckPackageSignature(held.Get(), path, WriteToProcessJournal);
+  if (NeedsOnlineChainCheck(offline.status)) {
+    EXPECT_EQ(journal.Messages().size(), 1u);
+    EXPECT_EQ(decided.status, online->status);
+  } else {
+    EXPECT_TRUE(journal.Messages().empty());
+    EXPECT_EQ(decided.status, offline.status);
+  }
 }
 
 TEST_F(PackageTrustTest, PackageIsHeldWhileItsSetupRuns) {

@@ -3,7 +3,8 @@
 // the environment:
 //   CUMULO_STANDIN_DIR          folder for the records: client_cmdline.txt (the raw command
 //                               line), client_argv.txt (argv as the C runtime parses it, one per
-//                               line), client_starts.txt (one line per start)
+//                               line), client_starts.txt (one line per start),
+//                               client_cwd.txt (the current folder it was started in)
 //   CUMULO_CLIENT_MODE          normal: the window closes on WM_CLOSE;
 //                               ignore_close: WM_CLOSE is ignored;
 //                               exit_at_once, never_appear: ends at once, without a window.
@@ -49,6 +50,9 @@ void RecordStart(int argc, wchar_t** argv) {
   std::string lines;
   for (int i = 0; i < argc; ++i) lines += Utf8(argv[i]) + "\n";
   WriteWhole(dir + L"client_argv.txt", lines, false);
+  wchar_t cwd[MAX_PATH + 1] = {};
+  const DWORD length = GetCurrentDirectoryW(MAX_PATH + 1, cwd);
+  WriteWhole(dir + L"client_cwd.txt", Utf8(length <= MAX_PATH ? cwd : L"") + "\n", false);
   AppendRecord(L"client_starts.txt", std::to_wstring(GetCurrentProcessId()));
 }
 

@@ -1,0 +1,118 @@
+"""Roads of users who come back and of their own words and machines, end to end: a user
+with a stored attribution tag still gets the sign-in hand-off, a tag in UTF-8 is stored and
+sent as its text, and a virus scanner that opens the fresh package for a moment does not
+fail the installation."""
+import os
+import sys
+import unittest
+from urllib.parse import parse_qs
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import e2e_lib as e2e  # noqa: E402
+import install_lib as il  # noqa: E402
+
+SPRING = "\u0432\u0435\u0441\u043d\u0430"  # "весна"
+SPRING_ENCODED = "%D0%B2%D0%B5%D1%81%D0%BD%D0%B0"
+EMAIL, TOKEN = "user@example.com", "tok+123="
+HANDOFF = "email=user%40example.com&auth=tok%2B123%3D"
+WAITING = "Setup package is in use by another program, waiting: 32."
+
+
+class ReturningUserTest(il.RoadTestCase):
+    def install(self, name, params, russian=False, before_install=None, **road_settings):
+        road = self.new_road(name, **road_settings)
+        run = e2e.Installer.start(["--params", params], env=road.env, russian=russian)
+        self.runs.append(run)
+        window = e2e.find_window()
+        self.assertIsNotNone(window, "the installer window did not appear")
+        if before_install:
+            before_install(road)
+        il.shot(name + "-ready")
+        il.press_install(window)
+        return run, road
+
+    def assert_handoff(self, road):
+        client = e2e.wine_path(road.install_dir) + "\\Cumulo.exe"
+        self.assertEqual(road.client_argv(), [client, "-auth_email", EMAIL, "-auth_token", TOKEN])
+        # The client starts in its own folder, not in the installer's.
+        self.assertEqual(road.lines("client_cwd.txt"), [e2e.wine_path(road.install_dir)])
+
+    def assert_utm_sent(self, requests, tag):
+        self.assertTrue(requests)
+        for r in requests:
+            self.assertIn("utm=" + SPRING_ENCODED, r["query"])
+            self.assertEqual(parse_qs(r["query"])["utm"], [tag], r["query"])
+
+    def test_returning_user_with_a_stored_cyrillic_tag_gets_the_handoff(self):
+        il.write_product_text("utm", SPRING)
+        self.assertEqual(il.read_product_text("utm"), SPRING)
+        run, road = self.install(
+            "returning", "utm=summer_2027&%s&intro=second_page&gclid=g2" % HANDOFF)
+        self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_INSTALLED, "the window did not close")
+        self.assert_handoff(road)
+        requests = e2e.stat_requests()
+        self.assertEqual(e2e.stat_events(requests),
+                         [("first", 1), ("started", 1), ("found_valid_tok", 1), ("setup_run", 1)])
+        # The first touch keeps the attribution; the rest of this container is not stored.
+        self.assert_utm_sent(requests, SPRING)
+        self.assertEqual(il.read_product_text("utm"), SPRING)
+        self.assertIsNone(il.read_product_text("installer_intro"))
+        self.assertIsNone(il.read_product_text("gclid_cookie"))
+        il.shot("returning-installed")
+
+    def test_utf8_tag_is_stored_and_sent_as_its_text_on_a_russian_system(self):
+        run, road = self.install("utf8tag", "utm=%s&%s&intro=%s" % (SPRING_ENCODED, HANDOFF,
+                                                                     SPRING_ENCODED),
+                                 russian=True)
+        self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_INSTALLED, "the window did not close")
+        self.assertEqual(il.read_product_text("utm"), SPRING)
+        self.assertEqual(il.read_product_text("installer_intro"), SPRING)
+        self.assert_utm_sent(e2e.stat_requests(), SPRING)
+        self.assert_handoff(road)
+
+    def test_a_scanner_opening_the_package_briefly_is_waited_out(self):
+        scanners = []
+
+        def start_scanner(road):
+            scanner = il.Scanner(road, 3000)
+            self.assertTrue(scanner.wait_watching(), "the scanner did not start")
+            scanners.append(scanner)
+
+        run, road = self.install("scanner", "utm=scan&" + HANDOFF, before_install=start_scanner)
+        self.assertEqual(il.wait_for_exit(run, 90), e2e.EXIT_INSTALLED, "the window did not close")
+        scanned = scanners[0].lines()
+        self.assertEqual(len(scanned), 3, scanned)
+        self.assertTrue(scanned[1].startswith("held Cumulo-"), scanned)
+        self.assertEqual(scanned[2], "released " + scanned[1][5:])
+        self.assertIn(("W", WAITING), run.journal())
+        self.assertEqual(e2e.stat_event_names(),
+                         ["first", "started", "found_valid_tok", "setup_run"])
+        self.assertEqual(len(road.setup_parameters()), 1)
+        self.assert_handoff(road)
+
+    def test_a_lock_longer_than_the_wait_takes_the_failure_road(self):
+        def start_scanner(road):
+            scanner = il.Scanner(road, 40000)
+            self.assertTrue(scanner.wait_watching(), "the scanner did not start")
+
+        run, road = self.install("longlock", "utm=scan&" + HANDOFF, before_install=start_scanner)
+        dialog = il.find_caption_window(90)
+        self.assertIsNotNone(dialog, "no error dialog appeared")
+        il.shot("longlock-error-dialog")
+        names = lambda: e2e.stat_event_names()  # noqa: E731
+        self.assertTrue(e2e.wait_until(lambda: {"error", "error_del_temp"} <= set(names()), 10))
+        events = e2e.stat_events()
+        # The scanner still has the package when the worker cleans up (the window's "error"
+        # and that may come in either order): it cannot be deleted either.
+        self.assertIn(("error_del_temp", 32), events)
+        self.assertEqual([e for e in events if e[0] != "error_del_temp"],
+                         [("first", 1), ("started", 1), ("error_setup_start", 32),
+                          ("error_setup_start", 32), ("failed_on_second_try", 1), ("error", 1)])
+        self.assertIn(("W", WAITING), run.journal())
+        self.assertEqual(road.setup_commands(), [])
+        il.click_dialog_button(dialog, il.OK_BUTTON_UNITS)
+        self.assertTrue(e2e.wait_until(lambda: dialog not in e2e.find_windows(il.CAPTION), 10))
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
