@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/url_port.h"
 
 namespace cumulo {
 
@@ -32,6 +33,8 @@ bool CrackUrl(const std::wstring& url, CrackedUrl& out) {
   parts.dwExtraInfoLength = 1;
   if (!api->InternetCrackUrlW(url.c_str(), 0, 0, &parts)) return false;
   if (parts.lpszHostName == nullptr || parts.dwHostNameLength == 0) return false;
+  // WinInet folds a port out of range into one (99999 comes back as 34463).
+  if (!NamesPort(parts.lpszHostName + parts.dwHostNameLength, parts.nPort)) return false;
   CrackedUrl cracked;
   cracked.server.assign(parts.lpszHostName, parts.dwHostNameLength);
   cracked.port = parts.nPort;

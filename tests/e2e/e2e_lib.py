@@ -176,6 +176,12 @@ def stat_event_names(requests=None):
     return [name for name, _ in stat_events(requests)]
 
 
+def wait_painted(timeout=30):
+    """True once the statistics fixture has the run's "first": telemetry waits for the
+    window's first paint (the statistics must have been reset before the start)."""
+    return bool(wait_until(lambda: "first" in stat_event_names(), timeout))
+
+
 # --- prefix registry settings ------------------------------------------------------
 
 def reg(*args):
@@ -322,18 +328,24 @@ def park_pointer():
 
 def hover(window, x, y):
     """Moves the pointer to window-relative (x, y), with a small second step so that the
-    control sees a move inside itself."""
-    gx, gy, _, _ = geometry(window)
+    control sees a move inside itself. False (and no move) when the window is gone."""
+    g = geometry(window)
+    if g is None:
+        return False
+    gx, gy, _, _ = g
     move_pointer(gx + x - 1, gy + y)
     time.sleep(0.2)
     move_pointer(gx + x, gy + y)
     time.sleep(0.3)
+    return True
 
 
 def click(window, x, y):
-    """A left click at window-relative (x, y)."""
-    hover(window, x, y)
+    """A left click at window-relative (x, y); False (and no click) when the window is gone."""
+    if not hover(window, x, y):
+        return False
     xdotool("click", "1")
+    return True
 
 
 def focus(window):

@@ -200,14 +200,30 @@ def click_dialog_button(dialog, units):
 
 
 def dismiss_box(box):
-    """Presses OK of a message box: a click gives it the keyboard, Enter presses OK."""
-    for _ in range(5):
+    """Presses OK of a message box: a click gives it the keyboard, Enter presses OK. Enter is
+    pressed again only when the box is still there long after the last one (a window takes
+    about 2 s to go): a second Enter reaching the window behind would press Install."""
+    for _ in range(3):
         if box not in e2e.find_windows(CAPTION):
             return True
-        e2e.click(box, 8, 8)
+        if not e2e.click(box, 8, 8):
+            continue  # gone meanwhile
         e2e.key("Return")
-        e2e.wait_until(lambda: box not in e2e.find_windows(CAPTION), 3)
+        if e2e.wait_until(lambda: box not in e2e.find_windows(CAPTION), 20):
+            return True
     return box not in e2e.find_windows(CAPTION)
+
+
+INSTALL_ID = 1003  # the Install button's control id
+
+
+def wait_ready(title=e2e.WINDOW_TITLE, timeout=30):
+    """The probed window once its Install button is visible and enabled, else None."""
+    def ready():
+        probed = e2e.probe(title)
+        c = probed.controls.get(INSTALL_ID) if probed else None
+        return probed if c and c["visible"] and c["enabled"] else None
+    return e2e.wait_until(ready, timeout)
 
 
 def forget_attribution():
@@ -255,7 +271,9 @@ class RoadTestCase(unittest.TestCase):
         self.runs.append(run)
         window = e2e.find_window()
         self.assertIsNotNone(window, "the installer window did not appear")
-        time.sleep(1.5)
+        # Painted (telemetry waits for the first paint) and ready for a press.
+        self.assertTrue(e2e.wait_painted(), "no first paint")
+        self.assertIsNotNone(wait_ready(), "the Install button is not ready")
         return run, window
 
 

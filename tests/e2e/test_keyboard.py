@@ -54,6 +54,9 @@ class KeyboardTest(il.RoadTestCase):
         il.script_dist([{"delay": 3, "body_file": package,
                          "headers": [["Content-Type", "application/octet-stream"]]}])
         road = self.new_road("keys-install")
+        # The setup runs until the test lets it end: the window is surely there for the presses.
+        stop = os.path.join(road.dir, "stop-setup")
+        road.env["CUMULO_SETUP_STOP_FILE"] = e2e.wine_path(stop)
         run, _ = self.open_road(road)
         probed = self.probe()
         self.assertEqual(probed.focus, INSTALL, "the keyboard starts on Install")
@@ -66,6 +69,12 @@ class KeyboardTest(il.RoadTestCase):
         il.shot("keys-downloading")
         for _ in range(3):
             self.press("Return", 0.3)
+        self.assertTrue(e2e.wait_until(road.setup_commands, 60), "no setup started")
+        self.press("Return", 0.3)  # and once while the setup runs
+        self.assertTrue(run.running(), "the window went before the presses")
+        self.assertFalse(self.probe().controls[INSTALL]["visible"])
+        with open(stop, "w"):
+            pass
         self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_INSTALLED, "the window did not close")
         self.assertEqual(e2e.stat_events(),
                          [("first", 1), ("started", 1), ("found_valid_tok", 1), ("setup_run", 1)])
@@ -94,7 +103,8 @@ class KeyboardTest(il.RoadTestCase):
             self.runs.append(run)
             window = e2e.find_window()
             self.assertIsNotNone(window)
-            time.sleep(1.5)
+            self.assertTrue(e2e.wait_painted(), "no first paint")
+            self.assertIsNotNone(il.wait_ready(), "the Install button is not ready")
             e2e.focus(window)
             probed = self.probe()
             self.assert_captions(probed, "Установить", "Закрыть", "лицензионного соглашения")
@@ -127,10 +137,9 @@ class KeyboardTest(il.RoadTestCase):
         dialog = il.find_caption_window(60)
         self.assertIsNotNone(dialog, "the error dialog did not appear")
         self.assertTrue(e2e.wait_until(lambda: len(road.setup_commands()) == 2 * runs, 10))
-        time.sleep(0.5)
         log = self.log_paths(road)[-1]
         self.files.append(log)
-        self.assertTrue(os.path.exists(log))
+        self.assertTrue(e2e.wait_until(lambda: os.path.exists(log), 10))
         probed = self.probe(il.CAPTION)
         self.assertEqual(probed.focus, OK, "OK starts with the keyboard focus")
         self.assertEqual(probed.controls[JOURNAL]["text"], "Journal")
@@ -157,7 +166,8 @@ class KeyboardTest(il.RoadTestCase):
         self.assertEqual(self.probe(il.CAPTION).focus, JOURNAL)
         self.press("Return")  # Journal
         self.assertTrue(e2e.wait_until(lambda: dialog not in e2e.find_windows(il.CAPTION), 10))
-        time.sleep(1.0)
+        # Install is back once the dialog's choice is carried out.
+        self.assertIsNotNone(il.wait_ready(), "Install did not come back")
         self.assertTrue(os.path.exists(log), "Journal deleted the log")
         self.assertTrue(run.running())
         failure = [("error_exit_setup", 3), ("error_exit_setup", 4), ("failed_on_second_try", 1),

@@ -3,7 +3,6 @@ holds, the statistics endpoint receives it as exactly one "utm" value that decod
 tag, and no forged parameter, also when the tag comes back from the registry."""
 import os
 import sys
-import time
 import unittest
 from urllib.parse import parse_qs
 
@@ -30,7 +29,7 @@ class TelemetryTagTest(e2e.InstallerTestCase):
         window = e2e.find_window()
         self.assertIsNotNone(window, "the installer window did not appear")
         e2e.park_pointer()
-        time.sleep(1.0)
+        self.assertTrue(e2e.wait_painted(), "no first paint")
         e2e.click(window, 1048, 32)
         self.assertEqual(run.wait(30), e2e.EXIT_CLOSED)
         return e2e.stat_requests()

@@ -14,8 +14,8 @@ A scripted response is a JSON object; every field is optional:
   status (200), reason, headers ([[name, value], ...], sent verbatim and in order),
   content_length ("auto" by default, null to omit, or any text to send verbatim),
   body (text), body_size (bytes of a repeating pattern), body_file (a path),
-  cut_after (reset the connection after that many body bytes, cut_delay seconds
-  later, 0.5 by default), delay (seconds before answering),
+  cut_after (end the connection after that many body bytes, once the client has read
+  them), delay (seconds before answering),
   repeat (how many requests this answer serves, 1 by default),
   ranges (true: a request with "Range: bytes=N-" gets a 206 with the rest of the body,
   unless its If-Range differs from the answer's ETag header, which gets the whole body;
@@ -189,9 +189,6 @@ class Handler(BaseHTTPRequestHandler):
                     self.wfile.write(chunk)
                     self.wfile.flush()
                     self.count_sent(record, len(chunk))
-                    # Give the client time to read the status and headers: a reset
-                    # discards whatever it has not read yet.
-                    time.sleep(float(a.get("cut_delay", 0.5)))
                     self.cut()
                     return
                 self.wfile.write(chunk)
@@ -226,10 +223,19 @@ class Handler(BaseHTTPRequestHandler):
                 at += n
 
     def cut(self):
-        # Drop the connection without a TLS close, as a broken network would.
+        # Drop the connection without a TLS close, as a broken network would. A reset
+        # discards what the client has not read yet, so the stream ends first: the client
+        # reads every byte sent, meets the end, and lets go; then the reset.
         try:
             sock = self.connection
             raw = socket.socket(fileno=os.dup(sock.fileno()))
+            raw.shutdown(socket.SHUT_WR)
+            raw.settimeout(30)
+            try:
+                while raw.recv(1 << 16):
+                    pass
+            except OSError:
+                pass
             raw.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, b"\x01\x00\x00\x00\x00\x00\x00\x00")
             raw.close()
             sock.close()

@@ -65,8 +65,11 @@ TEST(ArgvModel, AgreesWithCommandLineToArgvW) {
     ASSERT_TRUE(BuildClientCommand(L"C:\\Users\\u\\AppData\\Roaming\\Cumulo", handoff, command));
     const std::vector<std::wstring> real = RealSplit(command.commandLine);
     EXPECT_EQ(fuzz::SplitLikeCommandLineToArgvW(command.commandLine), real);
-    ASSERT_EQ(real.size(), 5u);
-    EXPECT_EQ(real[0], client);
+    // The values are ASCII: widened byte by byte they are what the client must get back.
+    const std::wstring email(handoff.email.begin(), handoff.email.end());
+    const std::wstring token(handoff.auth.begin(), handoff.auth.end());
+    EXPECT_EQ(real, (std::vector<std::wstring>{client, L"-auth_email", email, L"-auth_token", token}))
+        << handoff.email;
   }
 }
 

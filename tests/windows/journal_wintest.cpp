@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "base/journal.h"
 #include "win_test_util.h"
 
@@ -13,6 +15,32 @@ namespace {
 const std::wstring kChannel = L"Download";
 
 std::string AfterTimestamp(const std::string& line) { return line.substr(4 + 17); }
+
+// "[hh:mm:ss dd.mm] " of the system's own local time.
+std::string Stamp(const SYSTEMTIME& t) {
+  char text[32];
+  snprintf(text, sizeof text, "[%02u:%02u:%02u %02u.%02u] ", t.wHour, t.wMinute, t.wSecond, t.wDay,
+           t.wMonth);
+  return text;
+}
+
+TEST(InstallLogOnWindows, TimestampIsTheLocalClock) {
+  const std::wstring path = wintest::MakeTempFolder(L"log-") + L"clock.log";
+  SYSTEMTIME before{}, after{};
+  {
+    InstallLog log(path, &kChannel, SystemLogClock());
+    ASSERT_TRUE(log.IsOpen());
+    GetLocalTime(&before);
+    log.Write(L"tick", LogLevel::Info);
+    GetLocalTime(&after);
+  }
+  const std::string bytes = wintest::ReadFileBytes(path);
+  ASSERT_GE(bytes.size(), 3u + 4 + 17);
+  const std::string stamp = bytes.substr(3 + 4, 17);
+  // A second may turn between the readings: then either side is right.
+  EXPECT_TRUE(stamp == Stamp(before) || stamp == Stamp(after))
+      << stamp << " vs " << Stamp(before) << " / " << Stamp(after);
+}
 
 TEST(InstallLogOnWindows, CyrillicPathGetsBomAndUtf8Lines) {
   const std::wstring folder = wintest::MakeTempFolder(L"журнал-");

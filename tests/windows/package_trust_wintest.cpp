@@ -51,6 +51,7 @@ class PackageTrustTest : public ::testing::Test {
   }
   void TearDown() override {
     SetEnvironmentVariableW(L"CUMULO_SETUP_DELAY_MS", nullptr);
+    SetEnvironmentVariableW(L"CUMULO_SETUP_STOP_FILE", nullptr);
     DeleteProductKey();
   }
 
@@ -258,18 +259,20 @@ TEST_F(PackageTrustTest, UnrootedPackageUnderThisWine) {
 
 TEST_F(PackageTrustTest, PackageIsHeldWhileItsSetupRuns) {
   UsePackage(L"signed.exe");
-  SetEnvironmentVariableW(L"CUMULO_SETUP_DELAY_MS", L"3000");
+  // The stand-in runs until the probe is done, however long wine takes to start either.
+  const std::wstring stop = folder_ + L"stop";
+  SetEnvironmentVariableW(L"CUMULO_SETUP_STOP_FILE", stop.c_str());
   std::atomic<bool> ended{false};
   SetupAttempt attempt;
   std::thread runner([&] {
     attempt = RunSetupProcess(params_, SetupCommandLine(params_, false), false);
     ended = true;
   });
-  const ULONGLONG limit = GetTickCount64() + 30000;
+  const ULONGLONG limit = GetTickCount64() + 60000;
   while (records_.Lines(L"setup_commands.txt").empty() && GetTickCount64() < limit) Sleep(50);
-  std::string during;
-  if (!ended) during = ProbeFrom(params_.setupFile);
+  const std::string during = ProbeFrom(params_.setupFile);
   const bool stillRunning = !ended;
+  wintest::WriteFileBytes(stop, "");
   runner.join();
   EXPECT_TRUE(stillRunning) << "the stand-in ended before the probe";
   EXPECT_EQ(during, kRefused);

@@ -6,6 +6,8 @@
 //                            setup_attempts.txt: the attempt counter)
 //   CUMULO_SETUP_EXIT_CODES  exit code per attempt, e.g. "5,0"; the last one repeats; default 0
 //   CUMULO_SETUP_DELAY_MS    how long each attempt runs before it ends; default 0
+//   CUMULO_SETUP_STOP_FILE   when set, each attempt runs on until this file exists (at
+//                            most a minute), so a test decides when it ends
 //   CUMULO_STANDIN_CLIENT    the client Cumulo.exe to install; default: Cumulo.exe beside this
 //                            file, or with CUMULO_CLIENT_MODE=never_appear the Unix program
 //                            /bin/true, which wine starts without a Windows process, so no
@@ -139,6 +141,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   DWORD code = ExitCodeFor(attempt);
   const DWORD delay = std::wcstoul(EnvValue(L"CUMULO_SETUP_DELAY_MS").c_str(), nullptr, 10);
   if (delay > 0) Sleep(delay);
+  const std::wstring stop = EnvValue(L"CUMULO_SETUP_STOP_FILE");
+  for (int i = 0; !stop.empty() && i < 1200 && GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
+    Sleep(50);
+  }
 
   std::wstring report = L"Stand-in setup, attempt " + std::to_wstring(attempt + 1) + L"\r\n";
   report += L"silent: " + std::wstring(s.verySilent && s.suppressBoxes && s.noRestart && s.noCloseApps
