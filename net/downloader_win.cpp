@@ -24,7 +24,10 @@ constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE |
                                 INTERNET_FLAG_NO_CACHE_WRITE;
 constexpr DWORD_PTR kContext = 1;
 
-DWORD StallMilliseconds() { return build_config::kDownloadStallSeconds * 1000u; }
+// The system's defaults range from seconds to an hour, so a silent line gets WinInet
+// time-outs too; a little beyond the watchdog's bound, so that during the body the
+// watchdog ends the attempt and the time-outs bound the send and the wait for headers.
+DWORD TimeoutMilliseconds() { return (build_config::kDownloadStallSeconds + 10u) * 1000u; }
 
 // Made only over an open session, so WinInet is bound (WinInet() is not null).
 class WinInetRequest : public DownloadRequest {
@@ -42,8 +45,7 @@ class WinInetRequest : public DownloadRequest {
     request_.Reset(api_.HttpOpenRequestW(connection_.Get(), L"GET", target_.object.c_str(),
                                          L"HTTP/1.0", nullptr, nullptr, kRequestFlags, kContext));
     if (!request_) return GetLastError();
-    // The system's defaults range from seconds to an hour; a silent line must end.
-    DWORD timeout = StallMilliseconds();
+    DWORD timeout = TimeoutMilliseconds();
     api_.InternetSetOptionW(request_.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout,
                             sizeof timeout);
     api_.InternetSetOptionW(request_.Get(), INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);

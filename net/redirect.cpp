@@ -97,34 +97,24 @@ std::optional<std::wstring> ResolveReference(const std::wstring& base,
   const UriParts b = Split(base);
   if (!b.scheme) return std::nullopt;
   const UriParts r = Split(reference);
-  UriParts t;
-  if (r.scheme) {
-    t.scheme = r.scheme;
-    t.authority = r.authority;
-    t.path = RemoveDotSegments(r.path);
-    t.query = r.query;
+  // The target's parts, section 5.2.2; its scheme is the reference's or the base's.
+  const std::wstring& scheme = r.scheme ? *r.scheme : *b.scheme;
+  const std::optional<std::wstring>& authority = r.scheme || r.authority ? r.authority : b.authority;
+  std::wstring path;
+  std::optional<std::wstring> query = r.query;
+  if (r.scheme || r.authority) {
+    path = RemoveDotSegments(r.path);
+  } else if (r.path.empty()) {
+    path = b.path;
+    if (!r.query) query = b.query;
   } else {
-    if (r.authority) {
-      t.authority = r.authority;
-      t.path = RemoveDotSegments(r.path);
-      t.query = r.query;
-    } else {
-      if (r.path.empty()) {
-        t.path = b.path;
-        t.query = r.query ? r.query : b.query;
-      } else {
-        t.path = RemoveDotSegments(r.path[0] == L'/' ? r.path : Merge(b, r.path));
-        t.query = r.query;
-      }
-      t.authority = b.authority;
-    }
-    t.scheme = b.scheme;
+    path = RemoveDotSegments(r.path[0] == L'/' ? r.path : Merge(b, r.path));
   }
   // Section 5.3.
-  std::wstring out = *t.scheme + L":";
-  if (t.authority) out += L"//" + *t.authority;
-  out += t.path;
-  if (t.query) out += L"?" + *t.query;
+  std::wstring out = scheme + L":";
+  if (authority) out += L"//" + *authority;
+  out += path;
+  if (query) out += L"?" + *query;
   return out;
 }
 
