@@ -67,12 +67,15 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
   };
   tempFiles.Add(setupFile);  // before the download, so that a partial file goes too
 
-  const DownloadCode downloaded = platform.Download(
-      userAgent, SetupPackageUrl(build_config::kDistributionHost), setupFile, progress);
-  if (downloaded != DownloadCode::Completed) {
+  const std::wstring packageUrl = SetupPackageUrl(build_config::kDistributionHost);
+  const auto downloadFailed = [&](DownloadCode downloaded) {
     metrics.SendMetric(L"error_cumulo_download", 1);
     Publish(shared, downloaded == DownloadCode::DiskFull ? InstallOutcome::NoDiskSpace
                                                          : InstallOutcome::DownloadFailed);
+  };
+  const DownloadCode downloaded = platform.Download(userAgent, packageUrl, setupFile, progress);
+  if (downloaded != DownloadCode::Completed) {
+    downloadFailed(downloaded);
     return;
   }
 
@@ -82,7 +85,19 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
   params.logFile = logFile;
   params.retryAllowed = true;
   params.installDrivers = platform.IsSupportedArchitecture();
-  const SetupResult setup = platform.RunSetup(params);
+  SetupResult setup = platform.RunSetup(params);
+  if (setup == SetupResult::Damaged) {
+    // Bytes that do not match the signature were most likely spoilt on the way; one fresh
+    // copy, and a second damaged one is refused like any other.
+    journal(L"Setup package damaged, downloading it once more from byte 0.", LogLevel::Warning);
+    const DownloadCode again = platform.DownloadAgain(packageUrl, setupFile);
+    if (again != DownloadCode::Completed) {
+      downloadFailed(again);
+      return;
+    }
+    setup = platform.RunSetup(params);
+    if (setup == SetupResult::Damaged) setup = SetupResult::Untrusted;
+  }
   if (setup == SetupResult::Untrusted) {
     // The runner has reported the refusal; the package and any log of an earlier attempt
     // go, and the window shows an unexpected error.

@@ -42,9 +42,22 @@ Downloader::~Downloader() = default;
 
 DownloadCode Downloader::Download(const std::wstring& url, const std::wstring& path) {
   LogInfo(L"Downloading file: " + url);
+  attemptsMade_ = 0;
   ResumeState resume;
   return RunDownloadAttempts(url, maxAttempts_, [&](const std::wstring& current) {
-    return GuardedAttempt(current, path, resume);
+    AttemptResult result = GuardedAttempt(current, path, resume);
+    if (result.code != DownloadCode::Redirect) ++attemptsMade_;
+    return result;
+  });
+}
+
+DownloadCode Downloader::DownloadAgain(const std::wstring& url, const std::wstring& path) {
+  const uint32_t left = attemptsMade_ < maxAttempts_ ? maxAttempts_ - attemptsMade_ : 0;
+  ResumeState fresh;  // nothing of the damaged file is kept
+  return RunDownloadAttempts(url, left, [&](const std::wstring& current) {
+    AttemptResult result = GuardedAttempt(current, path, fresh);
+    if (result.code != DownloadCode::Redirect) ++attemptsMade_;
+    return result;
   });
 }
 

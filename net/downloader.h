@@ -45,6 +45,9 @@ class Downloader {
   [[nodiscard]] DownloadCode Download(const std::wstring& url, const std::wstring& path);
   // One attempt, as the first of a download: it continues no earlier file.
   [[nodiscard]] AttemptResult TryDownload(const std::wstring& url, const std::wstring& path);
+  // The file once more from byte 0 (a completed download whose content proved damaged),
+  // with the attempts that the last Download left unused; Retry when none is left.
+  [[nodiscard]] DownloadCode DownloadAgain(const std::wstring& url, const std::wstring& path);
 
   ProgressCallback progress;  // may be empty
 
@@ -60,6 +63,7 @@ class Downloader {
   std::wstring userAgent_;
   uint32_t maxAttempts_;
   std::shared_ptr<DownloadPlatform> platform_;
+  uint32_t attemptsMade_ = 0;  // by the last Download, redirects not counted
 };
 
 }  // namespace cumulo

@@ -723,4 +723,36 @@ TEST_F(DownloaderTest, A200ToARangedRequestIsCountedFromByteZero) {
   for (const auto& c : calls) EXPECT_LE(c.received, c.total);
 }
 
+TEST_F(DownloaderTest, DownloadingAgainStartsFromByteZeroWithTheAttemptsLeft) {
+  const struct {
+    const char* what;
+    std::deque<Answer> first;  // the download that completed
+    size_t againAttempts;      // what the second may still make, all refused here
+  } cases[] = {
+      {"at once", {Whole()}, 4},
+      {"after a cut and a redirect",
+       {CutAfter(16484), Status(302, L"Location: /g\r\n"), Rest(16484)}, 3},
+      {"on the last attempt", {Status(500), Status(500), Status(500), Status(500), Whole()}, 0},
+  };
+  for (const auto& c : cases) {
+    platform = std::make_shared<Platform>();
+    downloader = std::make_unique<Downloader>(sender, L"ua", 5, platform);
+    platform->answers = c.first;
+    ASSERT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed) << c.what;
+    const size_t before = platform->openedUrls.size();
+    for (int i = 0; i < 5; ++i) platform->answers.push_back(Status(503));
+    EXPECT_EQ(downloader->DownloadAgain(L"https://h/f", L"dest"), DownloadCode::Retry) << c.what;
+    EXPECT_EQ(platform->openedUrls.size() - before, c.againAttempts) << c.what;
+  }
+  // And when it is answered, the file is written anew, without a range.
+  platform = std::make_shared<Platform>();
+  downloader = std::make_unique<Downloader>(sender, L"ua", 5, platform);
+  platform->answers = {CutAfter(16484), Rest(16484), Whole()};
+  ASSERT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed);
+  EXPECT_EQ(downloader->DownloadAgain(L"https://h/f", L"dest"), DownloadCode::Completed);
+  EXPECT_EQ(platform->sentHeaders.back(), L"");
+  EXPECT_EQ(platform->filesCreated, 2);
+  EXPECT_TRUE(IsWholeFile(platform->fileContent, 40000));
+}
+
 }  // namespace cumulo
