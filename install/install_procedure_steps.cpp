@@ -68,16 +68,7 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
   tempFiles.Add(setupFile);  // before the download, so that a partial file goes too
 
   const std::wstring packageUrl = SetupPackageUrl(build_config::kDistributionHost);
-  const auto downloadFailed = [&](DownloadCode downloaded) {
-    metrics.SendMetric(L"error_cumulo_download", 1);
-    Publish(shared, downloaded == DownloadCode::DiskFull ? InstallOutcome::NoDiskSpace
-                                                         : InstallOutcome::DownloadFailed);
-  };
-  const DownloadCode downloaded = platform.Download(userAgent, packageUrl, setupFile, progress);
-  if (downloaded != DownloadCode::Completed) {
-    downloadFailed(downloaded);
-    return;
-  }
+  DownloadCode downloaded = platform.Download(userAgent, packageUrl, setupFile, progress);
 
   SetupParams params;
   params.workingDirectory = temp;
@@ -85,18 +76,25 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
   params.logFile = logFile;
   params.retryAllowed = true;
   params.installDrivers = platform.IsSupportedArchitecture();
-  SetupResult setup = platform.RunSetup(params);
-  if (setup == SetupResult::Damaged) {
-    // Bytes that do not match the signature were most likely spoilt on the way; one fresh
-    // copy, and a second damaged one is refused like any other.
-    journal(L"Setup package damaged, downloading it once more from byte 0.", LogLevel::Warning);
-    const DownloadCode again = platform.DownloadAgain(packageUrl, setupFile);
-    if (again != DownloadCode::Completed) {
-      downloadFailed(again);
+  SetupResult setup = SetupResult::Damaged;
+  // Bytes that do not match the signature were most likely spoilt on the way: one fresh
+  // copy, and a second damaged one is refused like any other.
+  for (int copy = 0; setup == SetupResult::Damaged; ++copy) {
+    if (copy == 2) {
+      setup = SetupResult::Untrusted;
+      break;
+    }
+    if (copy == 1) {
+      journal(L"Setup package damaged, downloading it once more from byte 0.", LogLevel::Warning);
+      downloaded = platform.DownloadAgain(packageUrl, setupFile);
+    }
+    if (downloaded != DownloadCode::Completed) {
+      metrics.SendMetric(L"error_cumulo_download", 1);
+      Publish(shared, downloaded == DownloadCode::DiskFull ? InstallOutcome::NoDiskSpace
+                                                           : InstallOutcome::DownloadFailed);
       return;
     }
     setup = platform.RunSetup(params);
-    if (setup == SetupResult::Damaged) setup = SetupResult::Untrusted;
   }
   if (setup == SetupResult::Untrusted) {
     // The runner has reported the refusal; the package and any log of an earlier attempt

@@ -43,19 +43,18 @@ Downloader::~Downloader() = default;
 DownloadCode Downloader::Download(const std::wstring& url, const std::wstring& path) {
   LogInfo(L"Downloading file: " + url);
   attemptsMade_ = 0;
-  ResumeState resume;
-  return RunDownloadAttempts(url, maxAttempts_, [&](const std::wstring& current) {
-    AttemptResult result = GuardedAttempt(current, path, resume);
-    if (result.code != DownloadCode::Redirect) ++attemptsMade_;
-    return result;
-  });
+  return RunAttempts(url, path, maxAttempts_);
 }
 
 DownloadCode Downloader::DownloadAgain(const std::wstring& url, const std::wstring& path) {
-  const uint32_t left = attemptsMade_ < maxAttempts_ ? maxAttempts_ - attemptsMade_ : 0;
-  ResumeState fresh;  // nothing of the damaged file is kept
-  return RunDownloadAttempts(url, left, [&](const std::wstring& current) {
-    AttemptResult result = GuardedAttempt(current, path, fresh);
+  return RunAttempts(url, path, attemptsMade_ < maxAttempts_ ? maxAttempts_ - attemptsMade_ : 0);
+}
+
+DownloadCode Downloader::RunAttempts(const std::wstring& url, const std::wstring& path,
+                                     uint32_t attempts) {
+  ResumeState resume;  // a download starts from byte 0
+  return RunDownloadAttempts(url, attempts, [&](const std::wstring& current) {
+    AttemptResult result = GuardedAttempt(current, path, resume);
     if (result.code != DownloadCode::Redirect) ++attemptsMade_;
     return result;
   });
@@ -130,8 +129,8 @@ AttemptResult Downloader::Attempt(const std::wstring& url, const std::wstring& p
   const bool append = plan == BodyPlan::Append;
   const uint64_t total = append ? resume.length : contentLength;
   if (total > kMostPackageBytes) {
-    LogWarning(L"Downloader, announced length refused: " +
-               (lengthHeader != headers.end() ? lengthHeader->second : std::wstring()));
+    // Only a fresh answer's own length can be this large: the header is there.
+    LogWarning(L"Downloader, announced length refused: " + lengthHeader->second);
     return {DownloadCode::Retry, {}};
   }
 
@@ -163,7 +162,9 @@ AttemptResult Downloader::Attempt(const std::wstring& url, const std::wstring& p
   uint64_t received = append ? offset : 0;  // a 200 to a ranged request starts at 0
   {
     // Ended before the request goes, so that it never aborts a closed request.
-    StallWatchdog watchdog(platform_->StallLimit(), [&request] { request->Abort(); });
+    StallWatchdog watchdog(
+        platform_->StallLimit(),
+        [](void* stalled) { static_cast<DownloadRequest*>(stalled)->Abort(); }, request.get());
     for (;;) {
       uint32_t got = 0;
       if (const uint32_t error = request->Read(buffer.data(), kChunkSize, got)) {

@@ -52,6 +52,7 @@ class Downloader {
   ProgressCallback progress;  // may be empty
 
  private:
+  DownloadCode RunAttempts(const std::wstring& url, const std::wstring& path, uint32_t attempts);
   // One attempt of a download whose partial file `resume` describes; updates it.
   AttemptResult GuardedAttempt(const std::wstring& url, const std::wstring& path,
                                ResumeState& resume);

@@ -29,6 +29,16 @@ struct MetricEvent {
   std::wstring name;
   int32_t value;
 };
+
+void LogDropped(uint32_t status, const MetricEvent& event) {
+  std::wstring line = L"Metric sender, event refused with status ";
+  line += UnsignedDecimalW(status);
+  line += L", dropped: ";
+  line += event.name;
+  line += L':';
+  line += DecimalW(event.value);
+  LogWarning(line);
+}
 }  // namespace
 
 MetricFate MetricFateOf(uint32_t status) {
@@ -215,10 +225,7 @@ void MetricSender::SenderThreadProc(std::shared_ptr<State> state) {
       status = 0;
     }
     const MetricFate fate = MetricFateOf(status);
-    if (fate == MetricFate::Refused) {
-      LogWarning(L"Metric sender, event refused with status " + UnsignedDecimalW(status) +
-                 L", dropped: " + event.name + L":" + DecimalW(event.value));
-    }
+    if (fate == MetricFate::Refused) LogDropped(status, event);
     if (fate != MetricFate::Retry) {
       std::lock_guard<std::mutex> lock(state->queueMutex);
       // The destructor may have dropped the queue meanwhile.

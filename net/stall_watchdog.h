@@ -1,10 +1,11 @@
 #pragma once
-// Ends a transfer that has gone silent: a thread of its own calls `onStall` once when
-// `Fed` has not been called for `limit`. The time-outs of the platform vary by system and
+// Ends a transfer that has gone silent: a thread of its own calls `onStall` (with `context`)
+// once when `Fed` has not been called for `limit` (found within a quarter of it). The time-outs of the platform vary by system and
 // may not cover a line that stays open without sending; this bound is the product's own.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <functional>
+#include <cstdint>
 #include <mutex>
 #include <thread>
 
@@ -14,7 +15,8 @@ class StallWatchdog {
  public:
   // Starts watching at once. Without a thread (it could not be started) nothing is
   // watched, and the platform's time-outs are the only bound.
-  StallWatchdog(std::chrono::milliseconds limit, std::function<void()> onStall);
+  using StallHook = void (*)(void* context);
+  StallWatchdog(std::chrono::milliseconds limit, StallHook onStall, void* context);
   // Stops the thread; after it returns, `onStall` runs no more.
   ~StallWatchdog();
   StallWatchdog(const StallWatchdog&) = delete;
@@ -29,10 +31,11 @@ class StallWatchdog {
   void Watch();
 
   std::chrono::milliseconds limit_;
-  std::function<void()> onStall_;
+  StallHook onStall_;
+  void* context_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::chrono::steady_clock::time_point lastFed_;
+  std::atomic<uint32_t> feeds_{0};
   bool stopping_ = false;
   bool fired_ = false;
   std::thread thread_;

@@ -28,7 +28,8 @@ struct Flag {
 TEST(StallWatchdog, FiresOnceWhenNothingArrives) {
   Flag flag;
   {
-    StallWatchdog watchdog(std::chrono::milliseconds(20), [&] { flag.Raise(); });
+    StallWatchdog watchdog(
+        std::chrono::milliseconds(20), [](void* f) { static_cast<Flag*>(f)->Raise(); }, &flag);
     ASSERT_TRUE(flag.WaitRaised());
     EXPECT_TRUE(watchdog.Fired());
   }
@@ -39,7 +40,8 @@ TEST(StallWatchdog, FeedsKeepItQuietAndAStopEndsItWithoutFiring) {
   std::atomic<int> calls{0};
   {
     // Fed far more often than its limit for a while: it never fires.
-    StallWatchdog watchdog(std::chrono::seconds(30), [&] { ++calls; });
+    StallWatchdog watchdog(
+        std::chrono::seconds(30), [](void* c) { ++*static_cast<std::atomic<int>*>(c); }, &calls);
     for (int i = 0; i < 1000; ++i) watchdog.Fed();
     EXPECT_FALSE(watchdog.Fired());
   }  // the destructor returns long before the limit: the stop wakes the thread
