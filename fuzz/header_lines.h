@@ -36,11 +36,20 @@ inline std::vector<HeaderLine> ReadHeaderLines(const std::wstring& block) {
   return lines;
 }
 
-// The value of the first line with this name; false when no line has it.
+// The name with its ASCII capitals made small: names compare in this form.
+inline std::wstring FoldedName(const std::wstring& name) {
+  std::wstring folded = name;
+  for (wchar_t& c : folded) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  }
+  return folded;
+}
+
+// The value of the first line with this name, in any ASCII case; false when no line has it.
 inline bool FirstHeader(const std::vector<HeaderLine>& lines, const std::wstring& name,
                         std::wstring& value) {
   for (const HeaderLine& line : lines) {
-    if (line.name == name) {
+    if (FoldedName(line.name) == FoldedName(name)) {
       value = line.value;
       return true;
     }

@@ -1,6 +1,6 @@
 // The response headers: every entry of the table is a line of the block (the first of
-// its name), nothing is read past the block, and the announced length is either absent
-// or exactly the number the header writes.
+// its name in any ASCII case, spelled as there), nothing is read past the block, and the
+// announced length is either absent or exactly the number the header writes.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <set>
@@ -17,9 +17,9 @@ using cumulo::fuzz::Require;
 namespace {
 
 // What ParseContentLength must answer, decided on the digits as text: blanks, a sign,
-// the digits up to the first other character; refused without digits, when negative,
-// or above 2147483647.
-bool ReferenceLength(const std::wstring& text, uint32_t& length) {
+// the digits up to the first other character; refused without digits or when negative;
+// above 18446744073709551615 it reads as that number.
+bool ReferenceLength(const std::wstring& text, uint64_t& length) {
   size_t i = text.find_first_not_of(L" \t");
   if (i == std::wstring::npos) return false;
   bool negative = false;
@@ -31,8 +31,12 @@ bool ReferenceLength(const std::wstring& text, uint32_t& length) {
   if (digits.empty()) return false;
   digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 1));
   if (negative && digits != "0") return false;
-  if (digits.size() > 10 || (digits.size() == 10 && digits > "2147483647")) return false;
-  length = static_cast<uint32_t>(std::stoul(digits));
+  const std::string most = "18446744073709551615";
+  if (digits.size() > most.size() || (digits.size() == most.size() && digits > most)) {
+    length = UINT64_MAX;
+    return true;
+  }
+  length = std::stoull(digits);
   return true;
 }
 
@@ -47,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const HeaderTable table = ParseHeaderTable(block);
   const std::vector<fuzz::HeaderLine> lines = fuzz::ReadHeaderLines(block);
   std::set<std::wstring> names;
-  for (const auto& line : lines) names.insert(line.name);
+  for (const auto& line : lines) names.insert(fuzz::FoldedName(line.name));
   Require(table.size() == names.size(), "one entry per distinct name of the block's lines");
   for (const auto& [name, value] : table) {
     Require(name.find_first_of(L"\r\n: ") == std::wstring::npos, "a name is one token");
@@ -55,13 +59,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::wstring first;
     Require(fuzz::FirstHeader(lines, name, first) && first == value,
             "each name keeps the value of its first line");
+    for (const auto& line : lines) {
+      if (fuzz::FoldedName(line.name) != fuzz::FoldedName(name)) continue;
+      Require(line.name == name, "the name is spelled as on its first line");
+      break;
+    }
   }
 
   const auto header = table.find(L"Content-Length");
   if (header == table.end()) return 0;
-  const uint32_t kUntouched = 0xA5A5A5A5u;
-  uint32_t length = kUntouched;
-  uint32_t expected = 0;
+  const uint64_t kUntouched = 0xA5A5A5A5A5A5A5A5u;
+  uint64_t length = kUntouched;
+  uint64_t expected = 0;
   const bool parsed = ParseContentLength(header->second, length);
   const bool expectedParsed = ReferenceLength(header->second, expected);
   Require(parsed == expectedParsed, "a length is read exactly when the header writes one");

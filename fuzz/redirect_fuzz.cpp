@@ -1,8 +1,10 @@
 // A redirect: whatever status and headers the server sends, one attempt yields a new URL
-// only for 301, 302 and 303 with a "Location", and that URL is exactly the first
-// "Location" line's value: every host it can name was named by the server's answer.
+// only for 301, 302, 303, 307 and 308 with a "Location" (the first such line, in any
+// case); that URL is https, printable ASCII, names no user, and its host is the asked
+// URL's or one that the Location itself names.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,17 +88,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const AttemptResult result = downloader.TryDownload(L"https://dist.example/setup.exe", L"x");
 
   std::wstring location;
-  const bool redirects = (status == 301 || status == 302 || status == 303) &&
-                         fuzz::FirstHeader(fuzz::ReadHeaderLines(block), L"Location", location);
-  Require((result.code == DownloadCode::Redirect) == redirects,
-          "a new URL comes only from a 301, 302 or 303 with a Location");
-  if (!redirects) {
+  const bool redirectStatus =
+      status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+  const bool hasLocation = fuzz::FirstHeader(fuzz::ReadHeaderLines(block), L"Location", location);
+  Require(result.code != DownloadCode::Redirect || (redirectStatus && hasLocation),
+          "a new URL comes only from a redirect status with a Location");
+  if (result.code != DownloadCode::Redirect) {
     Require(result.redirectTarget.empty(), "no target without a redirect");
     return 0;
   }
-  Require(result.redirectTarget == location, "the target is the first Location, verbatim");
-  Require(block.find(result.redirectTarget) != std::wstring::npos &&
-              result.redirectTarget.find_first_of(L"\r\n") == std::wstring::npos,
-          "the target is one piece of one line of the answer");
+  const std::wstring& target = result.redirectTarget;
+  Require(target.compare(0, 8, L"https://") == 0, "only https is followed");
+  for (wchar_t c : target) Require(c > 0x20 && c < 0x7F, "printable ASCII, no blank");
+  const size_t hostEnd = std::min(target.find_first_of(L"/?", 8), target.size());
+  const std::wstring authority = target.substr(8, hostEnd - 8);
+  Require(!authority.empty() && authority.find(L'@') == std::wstring::npos,
+          "a host and no user information");
+  Require(authority == L"dist.example" || location.find(authority) != std::wstring::npos,
+          "the host is the asked URL's or one the Location names");
+  const std::wstring lowered = fuzz::FoldedName(location);
+  if (lowered.compare(0, 8, L"https://") == 0 &&
+      location.find_first_of(L"#") == std::wstring::npos &&
+      location.find(L"/.") == std::wstring::npos) {
+    Require(target.substr(5) == location.substr(5), "an absolute https Location is kept");
+  }
   return 0;
 }

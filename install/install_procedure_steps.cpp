@@ -67,14 +67,8 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
   };
   tempFiles.Add(setupFile);  // before the download, so that a partial file goes too
 
-  const DownloadCode downloaded = platform.Download(
-      userAgent, SetupPackageUrl(build_config::kDistributionHost), setupFile, progress);
-  if (downloaded != DownloadCode::Completed) {
-    metrics.SendMetric(L"error_cumulo_download", 1);
-    Publish(shared, downloaded == DownloadCode::DiskFull ? InstallOutcome::NoDiskSpace
-                                                         : InstallOutcome::DownloadFailed);
-    return;
-  }
+  const std::wstring packageUrl = SetupPackageUrl(build_config::kDistributionHost);
+  DownloadCode downloaded = platform.Download(userAgent, packageUrl, setupFile, progress);
 
   SetupParams params;
   params.workingDirectory = temp;
@@ -82,7 +76,26 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
   params.logFile = logFile;
   params.retryAllowed = true;
   params.installDrivers = platform.IsSupportedArchitecture();
-  const SetupResult setup = platform.RunSetup(params);
+  SetupResult setup = SetupResult::Damaged;
+  // Bytes that do not match the signature were most likely spoilt on the way: one fresh
+  // copy, and a second damaged one is refused like any other.
+  for (int copy = 0; setup == SetupResult::Damaged; ++copy) {
+    if (copy == 2) {
+      setup = SetupResult::Untrusted;
+      break;
+    }
+    if (copy == 1) {
+      journal(L"Setup package damaged, downloading it once more from byte 0.", LogLevel::Warning);
+      downloaded = platform.DownloadAgain(packageUrl, setupFile);
+    }
+    if (downloaded != DownloadCode::Completed) {
+      metrics.SendMetric(L"error_cumulo_download", 1);
+      Publish(shared, downloaded == DownloadCode::DiskFull ? InstallOutcome::NoDiskSpace
+                                                           : InstallOutcome::DownloadFailed);
+      return;
+    }
+    setup = platform.RunSetup(params);
+  }
   if (setup == SetupResult::Untrusted) {
     // The runner has reported the refusal; the package and any log of an earlier attempt
     // go, and the window shows an unexpected error.

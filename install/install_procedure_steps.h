@@ -23,9 +23,15 @@ class InstallPlatform {
   virtual uint32_t LastError() = 0;
   virtual std::wstring MakeUniqueName() = 0;
   virtual bool IsSupportedArchitecture() = 0;
-  // One download with its own Downloader, destroyed before this returns.
+  // One download with its own Downloader, kept for DownloadAgain.
   virtual DownloadCode Download(const std::wstring& userAgent, const std::wstring& url,
                                 const std::wstring& path, ProgressCallback progress) = 0;
+  // The last download once more from byte 0, within the attempts it left unused.
+  virtual DownloadCode DownloadAgain(const std::wstring& url, const std::wstring& path) {
+    (void)url;
+    (void)path;
+    return DownloadCode::Retry;
+  }
   virtual SetupResult RunSetup(const SetupParams& params) = 0;
   // True when a client process was seen running afterwards.
   virtual bool LaunchClient(const AuthHandoff& handoff) = 0;

@@ -35,6 +35,8 @@ class FakeInstallPlatform : public InstallPlatform {
   bool setupSucceeds = true;
   bool setupUntrusted = false;
   bool clientSeen = true;
+  std::vector<SetupResult> setupAnswers;  // when set, the runs' results in order
+  DownloadCode downloadAgain = DownloadCode::Completed;
   std::set<std::wstring> undeletable;
   std::shared_ptr<RecordingProgress> progress = std::make_shared<RecordingProgress>();
 
@@ -66,8 +68,18 @@ class FakeInstallPlatform : public InstallPlatform {
   SetupResult RunSetup(const SetupParams& params) override {
     calls.push_back(L"setup");
     setupParams = params;
+    if (!setupAnswers.empty()) {
+      const SetupResult result = setupAnswers.front();
+      setupAnswers.erase(setupAnswers.begin());
+      return result;
+    }
     if (setupUntrusted) return SetupResult::Untrusted;
     return setupSucceeds ? SetupResult::Succeeded : SetupResult::Failed;
+  }
+  DownloadCode DownloadAgain(const std::wstring& u, const std::wstring& path) override {
+    calls.push_back(L"download again " + path);
+    EXPECT_EQ(u, url);
+    return downloadAgain;
   }
   bool LaunchClient(const AuthHandoff& handoff) override {
     calls.push_back(L"launch " + std::wstring(handoff.email.begin(), handoff.email.end()));
@@ -229,6 +241,36 @@ TEST(InstallProcedure, OutcomeTable) {
        {},
        {},
        {L"download", L"setup", L"delete " + kExe, L"delete " + kLog},
+       L"", 0},
+      {"damaged package fetched again",
+       [](FakeInstallPlatform& p) {
+         p.setupAnswers = {SetupResult::Damaged, SetupResult::Succeeded};
+       },
+       InstallOutcome::Succeeded,
+       {L"setup_run:1"},
+       {L"W Setup package damaged, downloading it once more from byte 0."},
+       {L"download", L"setup", L"download again " + kExe, L"setup", L"launch u@x",
+        L"delete " + kExe, L"delete " + kLog},
+       L"", 0},
+      {"damaged twice",
+       [](FakeInstallPlatform& p) {
+         p.setupAnswers = {SetupResult::Damaged, SetupResult::Damaged};
+       },
+       InstallOutcome::DownloadFailed,
+       {},
+       {L"W Setup package damaged, downloading it once more from byte 0."},
+       {L"download", L"setup", L"download again " + kExe, L"setup", L"delete " + kExe,
+        L"delete " + kLog},
+       L"", 0},
+      {"damaged, and the second download fails",
+       [](FakeInstallPlatform& p) {
+         p.setupAnswers = {SetupResult::Damaged};
+         p.downloadAgain = DownloadCode::Retry;
+       },
+       InstallOutcome::DownloadFailed,
+       {L"error_cumulo_download:1"},
+       {L"W Setup package damaged, downloading it once more from byte 0."},
+       {L"download", L"setup", L"download again " + kExe, L"delete " + kExe},
        L"", 0},
       {"package cannot be deleted after failed setup",
        [](FakeInstallPlatform& p) {

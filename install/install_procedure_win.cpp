@@ -26,9 +26,13 @@ class SystemInstallPlatform : public InstallPlatform {
 
   DownloadCode Download(const std::wstring& userAgent, const std::wstring& url,
                         const std::wstring& path, ProgressCallback progress) override {
-    Downloader downloader(metricSender_, userAgent, 5);
-    downloader.progress = std::move(progress);
-    return downloader.Download(url, path);
+    downloader_ = std::make_unique<Downloader>(metricSender_, userAgent, 5);
+    downloader_->progress = std::move(progress);
+    return downloader_->Download(url, path);
+  }
+
+  DownloadCode DownloadAgain(const std::wstring& url, const std::wstring& path) override {
+    return downloader_ ? downloader_->DownloadAgain(url, path) : DownloadCode::Retry;
   }
 
   SetupResult RunSetup(const SetupParams& params) override {
@@ -51,6 +55,7 @@ class SystemInstallPlatform : public InstallPlatform {
 
  private:
   std::shared_ptr<MetricSender> metricSender_;
+  std::unique_ptr<Downloader> downloader_;
 };
 
 InstallWorkers& Workers() {

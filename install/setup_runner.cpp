@@ -6,6 +6,10 @@
 
 namespace cumulo {
 
+namespace {
+constexpr uint32_t kDigestMismatch = 0x80096010;  // TRUST_E_BAD_DIGEST
+}  // namespace
+
 std::wstring SetupCommandLine(const SetupParams& params, bool secondAttempt) {
   std::wstring line;
   if (!secondAttempt) line = L"/VERYSILENT /SUPPRESSMSGBOXES /NORESTART /NOCLOSEAPPLICATIONS";
@@ -45,7 +49,9 @@ SetupResult SetupRunner::RunOnce(bool secondAttempt) {
     case SetupAttempt::Stage::Untrusted:
       journal_(UntrustedPackageLine(attempt.value), LogLevel::Error);
       metricSender_->SendMetric(L"err_setup_untrusted", value);
-      return SetupResult::Untrusted;
+      // Checked and run once already, a package that changes since was not damaged in transfer.
+      return attempt.value == kDigestMismatch && !secondAttempt ? SetupResult::Damaged
+                                                                 : SetupResult::Untrusted;
     case SetupAttempt::Stage::StartFailed:
       metricSender_->SendMetric(L"error_setup_start", value);
       return SetupResult::Failed;

@@ -34,8 +34,9 @@ struct SetupAttempt {
 };
 
 // How the runner's attempts ended: a refused package is neither success nor a setup
-// failure with a log to show.
-enum class SetupResult { Succeeded, Failed, Untrusted };
+// failure with a log to show. Damaged: refused at the first check because its content no
+// longer matches its signature (0x80096010), which a download gone wrong explains.
+enum class SetupResult { Succeeded, Failed, Untrusted, Damaged };
 
 // Verifies the package and, when it may run, starts it with `parameters`, shown or
 // hidden, and waits for its end.

@@ -98,6 +98,14 @@ TEST(SetupRunner, RetryTable) {
        untrusted,
        {L"err_setup_untrusted:-2146762496"},
        {L"I Runnning installer", L"E Setup package failed verification: 0x800B0100."}},
+      // A package whose bytes do not match its signature at the first check: the road
+      // that fetches it again decides.
+      {"damaged package",
+       {{Stage::Untrusted, 0x80096010u}},
+       true,
+       SetupResult::Damaged,
+       {L"err_setup_untrusted:-2146869232"},
+       {L"I Runnning installer", L"E Setup package failed verification: 0x80096010."}},
       {"visible retry verified again and refused",
        {{Stage::Exited, 5}, {Stage::Untrusted, 0x80096010u}},
        true,

@@ -1,6 +1,7 @@
 #pragma once
 // What one download attempt needs from the platform: an HTTPS request and a destination
 // file. Errors are Windows error numbers (WinInet's or the system's), 0 meaning success.
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -19,6 +20,9 @@ class DownloadRequest {
   [[nodiscard]] virtual bool QueryRawHeaders(std::wstring& block) = 0;
   // Up to `capacity` bytes into `buffer`; `got` = 0 at the end of the body.
   [[nodiscard]] virtual uint32_t Read(uint8_t* buffer, uint32_t capacity, uint32_t& got) = 0;
+  // Called from another thread while a Read may be blocked: that Read and every later
+  // call fail. At most once per request, and never after the request is destroyed.
+  virtual void Abort() {}
 };
 
 // The destination, created anew, written and closed.
@@ -46,6 +50,8 @@ class DownloadPlatform {
   // Free bytes that this user may still write on the volume that holds `path`'s folder;
   // false when it cannot be told.
   [[nodiscard]] virtual bool FreeSpace(const std::wstring& path, uint64_t& bytes) = 0;
+  // How long a body may stay silent before its attempt is ended; the build's setting.
+  [[nodiscard]] virtual std::chrono::milliseconds StallLimit();
 };
 
 // WinInet and the file system on Windows; a stand-in that opens nothing elsewhere.
@@ -56,6 +62,7 @@ namespace download_errors {
 constexpr uint32_t kAccessDenied = 5;         // ERROR_ACCESS_DENIED
 constexpr uint32_t kHandleDiskFull = 39;      // ERROR_HANDLE_DISK_FULL
 constexpr uint32_t kDiskFull = 112;           // ERROR_DISK_FULL
+constexpr uint32_t kTimeout = 12002;          // ERROR_INTERNET_TIMEOUT
 constexpr uint32_t kConnectionReset = 12031;  // ERROR_INTERNET_CONNECTION_RESET
 }  // namespace download_errors
 

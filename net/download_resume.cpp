@@ -32,16 +32,18 @@ std::wstring ResumeHeaders(const ResumeState& state) {
          state.validator + L"\r\n";
 }
 
-std::wstring ResumeValidator(const HeaderTable& headers) {
+std::wstring ResumeValidator(const HeaderTable& headers, std::wstring* name) {
   const auto etag = headers.find(L"ETag");
   if (etag != headers.end()) {
     // A weak tag cannot guard a byte range, and its presence rules out the date too.
-    if (etag->second.compare(0, 2, L"W/") == 0) return std::wstring();
-    return FitToSend(etag->second) ? etag->second : std::wstring();
+    if (etag->second.compare(0, 2, L"W/") == 0 || !FitToSend(etag->second)) return std::wstring();
+    if (name) *name = L"ETag";
+    return etag->second;
   }
   const auto modified = headers.find(L"Last-Modified");
-  if (modified != headers.end() && FitToSend(modified->second)) return modified->second;
-  return std::wstring();
+  if (modified == headers.end() || !FitToSend(modified->second)) return std::wstring();
+  if (name) *name = L"Last-Modified";
+  return modified->second;
 }
 
 BodyPlan PlanBody(const ResumeState& state, uint64_t offset, uint32_t status,
@@ -56,10 +58,18 @@ BodyPlan PlanBody(const ResumeState& state, uint64_t offset, uint32_t status,
       range->last != range->complete - 1) {
     return BodyPlan::Distrust;
   }
+  // The If-Range guarded the request only if the server honoured it; a 206 that does not
+  // repeat the validator may be the rest of another version of the file.
+  if (!state.validator.empty()) {
+    const auto validator = headers.find(state.validatorName);
+    if (validator == headers.end() || validator->second != state.validator) {
+      return BodyPlan::Distrust;
+    }
+  }
   // A length that disagrees with the range says the answer is not what it claims.
   const auto lengthHeader = headers.find(L"Content-Length");
   if (lengthHeader != headers.end()) {
-    uint32_t partLength = 0;
+    uint64_t partLength = 0;
     if (!ParseContentLength(lengthHeader->second, partLength) ||
         partLength != state.length - offset) {
       return BodyPlan::Distrust;
@@ -74,9 +84,9 @@ ResumeState Forgotten(const ResumeState& state) {
   return forgotten;
 }
 
-ResumeState StartedFile(const HeaderTable& headers, uint32_t contentLength) {
+ResumeState StartedFile(const HeaderTable& headers, uint64_t contentLength) {
   ResumeState state;
-  state.validator = ResumeValidator(headers);
+  state.validator = ResumeValidator(headers, &state.validatorName);
   state.length = contentLength;
   const auto ranges = headers.find(L"Accept-Ranges");
   state.rangesAccepted =

@@ -11,7 +11,8 @@ namespace cumulo {
 
 struct ResumeState {
   std::wstring validator;       // of the 200 that began the file: a strong ETag, else Last-Modified
-  uint32_t length = 0;          // that answer's Content-Length; 0 when it announced none
+  std::wstring validatorName;   // the header it came from: "ETag" or "Last-Modified"
+  uint64_t length = 0;          // that answer's Content-Length; 0 when it announced none
   bool rangesAccepted = false;  // it said "Accept-Ranges: bytes"
   uint64_t written = 0;         // bytes of the file that this download has on disk
 };
@@ -26,14 +27,15 @@ struct ResumeState {
 
 // The validator an If-Range may carry: a strong ETag, else Last-Modified when there is
 // no ETag; empty when there is none fit to send back (weak, empty, too long, or holding
-// anything but printable ASCII).
-[[nodiscard]] std::wstring ResumeValidator(const HeaderTable& headers);
+// anything but printable ASCII). `name` gets the header it came from.
+[[nodiscard]] std::wstring ResumeValidator(const HeaderTable& headers, std::wstring* name = nullptr);
 
 enum class BodyPlan {
   NotABody,  // a status with no body to keep; the file stays as it is
   Fresh,     // a 200: the file starts again from byte 0
   Append,    // a 206 that continues the file exactly where it stands
-  Distrust,  // anything else to a resumed request, or a stray 206: the file starts over
+  Distrust,  // anything else to a resumed request, a stray 206, or a 206 without the
+             // validator the resume asked for: the file starts over
 };
 
 // What the answer to an attempt that asked from `offset` (0: no Range) means. Redirects
@@ -46,7 +48,7 @@ enum class BodyPlan {
 [[nodiscard]] ResumeState Forgotten(const ResumeState& state);
 
 // The state after a 200 that begins the file, before any byte is written.
-[[nodiscard]] ResumeState StartedFile(const HeaderTable& headers, uint32_t contentLength);
+[[nodiscard]] ResumeState StartedFile(const HeaderTable& headers, uint64_t contentLength);
 
 // Bytes the volume must still take for the file to be whole: the announced total less
 // what this download already has on disk (which a restart overwrites).

@@ -8,6 +8,7 @@ namespace {
 ResumeState Partial(uint64_t written) {
   ResumeState s;
   s.validator = L"\"v1\"";
+  s.validatorName = L"ETag";
   s.length = 1000;
   s.rangesAccepted = true;
   s.written = written;
@@ -35,12 +36,19 @@ TEST(DownloadResume, AsksForTheRestOnlyOfAShortFileWithAValidator) {
 
 TEST(DownloadResume, PlansTheBodyByStatusAndRange) {
   const ResumeState state = Partial(400);
-  const HeaderTable exact = {{L"Content-Range", L"bytes 400-999/1000"}};
+  const HeaderTable exact = {{L"Content-Range", L"bytes 400-999/1000"}, {L"ETag", L"\"v1\""}};
   const HeaderTable withLength = {{L"Content-Range", L"bytes 400-999/1000"},
-                                  {L"Content-Length", L"600"}};
+                                  {L"Content-Length", L"600"}, {L"ETag", L"\"v1\""}};
   const HeaderTable wrongLength = {{L"Content-Range", L"bytes 400-999/1000"},
-                                   {L"Content-Length", L"601"}};
-  const HeaderTable lowerCase = {{L"content-range", L"bytes 400-999/1000"}};
+                                   {L"Content-Length", L"601"}, {L"ETag", L"\"v1\""}};
+  const HeaderTable lowerCase = {{L"content-range", L"bytes 400-999/1000"}, {L"etag", L"\"v1\""}};
+  const HeaderTable noValidator = {{L"Content-Range", L"bytes 400-999/1000"}};
+  const HeaderTable otherValidator = {{L"Content-Range", L"bytes 400-999/1000"},
+                                      {L"ETag", L"\"v2\""}};
+  const HeaderTable weakValidator = {{L"Content-Range", L"bytes 400-999/1000"},
+                                     {L"ETag", L"W/\"v1\""}};
+  const HeaderTable dateOnly = {{L"Content-Range", L"bytes 400-999/1000"},
+                                {L"Last-Modified", L"\"v1\""}};
   const struct {
     uint64_t offset;
     uint32_t status;
@@ -50,7 +58,11 @@ TEST(DownloadResume, PlansTheBodyByStatusAndRange) {
       {400, 206, exact, BodyPlan::Append},
       {400, 206, withLength, BodyPlan::Append},
       {400, 206, wrongLength, BodyPlan::Distrust},
-      {400, 206, lowerCase, BodyPlan::Distrust},
+      {400, 206, lowerCase, BodyPlan::Append},
+      {400, 206, noValidator, BodyPlan::Distrust},
+      {400, 206, otherValidator, BodyPlan::Distrust},
+      {400, 206, weakValidator, BodyPlan::Distrust},
+      {400, 206, dateOnly, BodyPlan::Distrust},
       {400, 206, {}, BodyPlan::Distrust},
       {0, 206, exact, BodyPlan::Distrust},
       {401, 206, exact, BodyPlan::Distrust},
@@ -80,7 +92,7 @@ TEST(DownloadResume, ChoosesAValidatorFitToSendBack) {
       {{{L"ETag", L"\"caf\x00e9\""}}, L""},
       {{{L"ETag", std::wstring(257, L'x')}}, L""},
       {{{L"ETag", std::wstring(256, L'x')}}, nullptr},
-      {{{L"etag", L"\"abc\""}}, L""},
+      {{{L"etag", L"\"abc\""}}, L"\"abc\""},
       {{}, L""},
   };
   for (const auto& c : cases) {
@@ -93,7 +105,10 @@ TEST(DownloadResume, StartsTheFileFromTheFirstAnswer) {
   const ResumeState s = StartedFile(
       {{L"ETag", L"\"v\""}, {L"Accept-Ranges", L"Bytes"}, {L"Content-Length", L"9"}}, 9);
   EXPECT_EQ(s.validator, L"\"v\"");
+  EXPECT_EQ(s.validatorName, L"ETag");
   EXPECT_EQ(s.length, 9u);
+  EXPECT_EQ(StartedFile({{L"last-modified", L"Tue, 01 Dec 2026 10:00:00 GMT"}}, 9).validatorName,
+            L"Last-Modified");
   EXPECT_TRUE(s.rangesAccepted);
   EXPECT_EQ(s.written, 0u);
   EXPECT_FALSE(StartedFile({{L"Accept-Ranges", L"bytes, none"}}, 9).rangesAccepted);

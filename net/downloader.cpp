@@ -1,21 +1,35 @@
 #include "net/downloader.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "base/journal.h"
 #include "base/wide_text.h"
+#include "build_config.h"
 #include "net/download_attempts.h"
 #include "net/download_platform.h"
 #include "net/download_resume.h"
 #include "net/header_table.h"
+#include "net/redirect.h"
+#include "net/stall_watchdog.h"
 
 namespace cumulo {
 
 namespace {
 constexpr uint32_t kChunkSize = 16384;
+// Far above any setup package; a larger length is refused before a byte is written, and
+// every length fits the 32-bit progress numbers.
+constexpr uint64_t kMostPackageBytes = uint64_t{1} << 31;
 
+void LogStartingOver() {
+  LogWarning(L"Downloader, answer not trusted, the next attempt starts from byte 0.");
+}
 }  // namespace
+
+std::chrono::milliseconds DownloadPlatform::StallLimit() {
+  return std::chrono::seconds(build_config::kDownloadStallSeconds);
+}
 
 Downloader::Downloader(std::shared_ptr<MetricSender> metricSender, std::wstring userAgent,
                        uint32_t maxAttempts, std::shared_ptr<DownloadPlatform> platform)
@@ -28,9 +42,21 @@ Downloader::~Downloader() = default;
 
 DownloadCode Downloader::Download(const std::wstring& url, const std::wstring& path) {
   LogInfo(L"Downloading file: " + url);
-  ResumeState resume;
-  return RunDownloadAttempts(url, maxAttempts_, [&](const std::wstring& current) {
-    return GuardedAttempt(current, path, resume);
+  attemptsMade_ = 0;
+  return RunAttempts(url, path, maxAttempts_);
+}
+
+DownloadCode Downloader::DownloadAgain(const std::wstring& url, const std::wstring& path) {
+  return RunAttempts(url, path, attemptsMade_ < maxAttempts_ ? maxAttempts_ - attemptsMade_ : 0);
+}
+
+DownloadCode Downloader::RunAttempts(const std::wstring& url, const std::wstring& path,
+                                     uint32_t attempts) {
+  ResumeState resume;  // a download starts from byte 0
+  return RunDownloadAttempts(url, attempts, [&](const std::wstring& current) {
+    AttemptResult result = GuardedAttempt(current, path, resume);
+    if (result.code != DownloadCode::Redirect) ++attemptsMade_;
+    return result;
   });
 }
 
@@ -74,28 +100,39 @@ AttemptResult Downloader::Attempt(const std::wstring& url, const std::wstring& p
     if (!entry.first.empty()) LogInfo(L"    " + entry.first + L": " + entry.second);
   }
 
-  uint32_t contentLength = 0;
+  uint64_t contentLength = 0;
   const auto lengthHeader = headers.find(L"Content-Length");
   if (lengthHeader != headers.end() && !ParseContentLength(lengthHeader->second, contentLength)) {
     contentLength = 0;
   }
 
   // A redirect keeps what the file has, so that the new URL is asked for the rest too.
-  if (status == 301 || status == 302 || status == 303) {
+  if (IsRedirectStatus(status)) {
     const auto location = headers.find(L"Location");
     if (location == headers.end()) return {DownloadCode::Retry, {}};
-    return {DownloadCode::Redirect, location->second};
+    std::optional<std::wstring> target = RedirectTarget(url, location->second);
+    if (!target) {
+      LogWarning(L"Downloader, redirect not followed: " + location->second);
+      return {DownloadCode::Retry, {}};
+    }
+    return {DownloadCode::Redirect, std::move(*target)};
   }
   // 401 and every status without a rule of its own (304, 404, 500, ...) leave the
   // destination alone: only a 200 body, or a 206 that continues it, may count as the file.
   const BodyPlan plan = PlanBody(resume, offset, status, headers);
   if (plan == BodyPlan::NotABody) return {DownloadCode::Retry, {}};
   if (plan == BodyPlan::Distrust) {
+    LogStartingOver();
     resume = Forgotten(resume);
     return {DownloadCode::Retry, {}};
   }
   const bool append = plan == BodyPlan::Append;
-  const uint32_t total = append ? resume.length : contentLength;
+  const uint64_t total = append ? resume.length : contentLength;
+  if (total > kMostPackageBytes) {
+    // Only a fresh answer's own length can be this large: the header is there.
+    LogWarning(L"Downloader, announced length refused: " + lengthHeader->second);
+    return {DownloadCode::Retry, {}};
+  }
 
   // Known in advance, a disk too small ends the download before a byte is written.
   uint64_t freeBytes = 0;
@@ -122,26 +159,35 @@ AttemptResult Downloader::Attempt(const std::wstring& url, const std::wstring& p
   }
 
   std::vector<uint8_t> buffer(kChunkSize);
-  uint64_t received = offset;
-  for (;;) {
-    uint32_t got = 0;
-    if (const uint32_t error = request->Read(buffer.data(), kChunkSize, got)) {
-      file.reset();
-      return NetworkFailure(error);
-    }
-    if (got == 0) break;
-    got = std::min(got, kChunkSize);
-    if (append && received + got > total) {
-      // More than the range announced: none of this answer can be trusted.
-      file.reset();
-      resume = Forgotten(resume);
-      return {DownloadCode::Retry, {}};
-    }
-    if (const uint32_t error = file->Write(buffer.data(), got)) return FileFailure(error);
-    received += got;
-    resume.written = received;
-    if (total != 0 && progress) {
-      progress(static_cast<uint32_t>(std::min<uint64_t>(received, UINT32_MAX)), total);
+  uint64_t received = append ? offset : 0;  // a 200 to a ranged request starts at 0
+  {
+    // Ended before the request goes, so that it never aborts a closed request.
+    StallWatchdog watchdog(
+        platform_->StallLimit(),
+        [](void* stalled) { static_cast<DownloadRequest*>(stalled)->Abort(); }, request.get());
+    for (;;) {
+      uint32_t got = 0;
+      if (const uint32_t error = request->Read(buffer.data(), kChunkSize, got)) {
+        file.reset();
+        return NetworkFailure(watchdog.Fired() ? download_errors::kTimeout : error);
+      }
+      watchdog.Fed();
+      if (got == 0) break;
+      got = std::min(got, kChunkSize);
+      // More than announced (or, without a length, more than any package): none of this
+      // answer can be trusted.
+      if (received + got > (total != 0 ? total : kMostPackageBytes)) {
+        file.reset();
+        LogStartingOver();
+        resume = Forgotten(resume);
+        return {DownloadCode::Retry, {}};
+      }
+      if (const uint32_t error = file->Write(buffer.data(), got)) return FileFailure(error);
+      received += got;
+      resume.written = received;
+      if (total != 0 && progress) {
+        progress(static_cast<uint32_t>(received), static_cast<uint32_t>(total));
+      }
     }
   }
   if (const uint32_t error = file->Close()) return FileFailure(error);

@@ -45,10 +45,14 @@ class Downloader {
   [[nodiscard]] DownloadCode Download(const std::wstring& url, const std::wstring& path);
   // One attempt, as the first of a download: it continues no earlier file.
   [[nodiscard]] AttemptResult TryDownload(const std::wstring& url, const std::wstring& path);
+  // The file once more from byte 0 (a completed download whose content proved damaged),
+  // with the attempts that the last Download left unused; Retry when none is left.
+  [[nodiscard]] DownloadCode DownloadAgain(const std::wstring& url, const std::wstring& path);
 
   ProgressCallback progress;  // may be empty
 
  private:
+  DownloadCode RunAttempts(const std::wstring& url, const std::wstring& path, uint32_t attempts);
   // One attempt of a download whose partial file `resume` describes; updates it.
   AttemptResult GuardedAttempt(const std::wstring& url, const std::wstring& path,
                                ResumeState& resume);
@@ -60,6 +64,7 @@ class Downloader {
   std::wstring userAgent_;
   uint32_t maxAttempts_;
   std::shared_ptr<DownloadPlatform> platform_;
+  uint32_t attemptsMade_ = 0;  // by the last Download, redirects not counted
 };
 
 }  // namespace cumulo

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <deque>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +27,7 @@ struct Answer {
   std::vector<uint32_t> chunks;  // body reads, in bytes
   uint64_t bodyStart = 0;        // where the body lies in the file (a 206's first byte)
   uint32_t readError = 0;        // after the chunks, instead of the end
+  bool stallsAfterChunks = false;  // after the chunks, the read blocks until aborted
   uint32_t createError = 0;
   uint32_t writeError = 0;       // for the write that would pass writeLimit bytes
   uint64_t writeLimit = UINT64_MAX;
@@ -53,12 +56,25 @@ struct Platform : DownloadPlatform {
   int filesAppended = 0;
   bool fileClosed = false;
   std::vector<std::wstring> spaceQueries;
+  std::chrono::milliseconds stallLimit{30000};
+  int aborts = 0;
+
+  std::chrono::milliseconds StallLimit() override { return stallLimit; }
 
   struct Request : DownloadRequest {
     Platform* owner;
     Answer a;
     size_t next = 0;
     uint64_t position = 0;
+    std::mutex mutex;
+    std::condition_variable abortedCv;
+    bool aborted = false;
+    void Abort() override {
+      std::lock_guard<std::mutex> lock(mutex);
+      aborted = true;
+      ++owner->aborts;
+      abortedCv.notify_all();
+    }
     uint32_t Send(const std::wstring& headers) override {
       owner->sentHeaders.push_back(headers);
       position = a.bodyStart;
@@ -75,6 +91,11 @@ struct Platform : DownloadPlatform {
     uint32_t Read(uint8_t* buffer, uint32_t capacity, uint32_t& got) override {
       if (next == a.chunks.size()) {
         got = 0;
+        if (a.stallsAfterChunks) {
+          std::unique_lock<std::mutex> lock(mutex);
+          abortedCv.wait(lock, [this] { return aborted; });
+          return 12017;  // ERROR_INTERNET_OPERATION_CANCELLED, as a closed handle gives
+        }
         return a.readError;
       }
       got = std::min(capacity, a.chunks[next++]);
@@ -223,8 +244,7 @@ TEST_F(DownloaderTest, ReportsProgressPerChunkAgainstTheAnnouncedLength) {
 }
 
 TEST_F(DownloaderTest, WithoutAUsableLengthTheBodyIsWrittenWithoutProgress) {
-  const wchar_t* headers[] = {L"", L"content-length: 500\r\n", L"Content-Length: abc\r\n",
-                              L"Content-Length: 99999999999\r\n", L"Content-Length: -5\r\n",
+  const wchar_t* headers[] = {L"", L"Content-Length: abc\r\n", L"Content-Length: -5\r\n",
                               L"Content-Length: 0\r\n"};
   for (const wchar_t* h : headers) {
     calls.clear();
@@ -241,17 +261,21 @@ TEST_F(DownloaderTest, StatusDecidesTheAttempt) {
     const wchar_t* target;
   } cases[] = {
       {Status(302, L"Location: https://h/new\r\n"), DownloadCode::Redirect, L"https://h/new"},
-      {Status(301, L"Location: /path-only\r\n"), DownloadCode::Redirect, L"/path-only"},
+      {Status(301, L"Location: /path-only\r\n"), DownloadCode::Redirect, L"https://h/path-only"},
       {Status(303, L"Location: https://a/1\r\nLocation: https://b/2\r\n"), DownloadCode::Redirect,
        L"https://a/1"},
       {Status(302), DownloadCode::Retry, L""},
-      {Status(302, L"location: https://h/lower\r\n"), DownloadCode::Retry, L""},
+      {Status(302, L"location: https://h/lower\r\n"), DownloadCode::Redirect, L"https://h/lower"},
+      {Status(302, L"Location: http://h/plain\r\n"), DownloadCode::Retry, L""},
+      {Status(302, L"Location: https://h/a b\r\n"), DownloadCode::Retry, L""},
+      {Status(308, L"LOCATION: next?x=1\r\n"), DownloadCode::Redirect, L"https://h/next?x=1"},
       {Status(401), DownloadCode::Retry, L""},
       {Status(404), DownloadCode::Retry, L""},
       {Status(500), DownloadCode::Retry, L""},
       {Status(206, L"Content-Length: 100\r\n"), DownloadCode::Retry, L""},
       {Status(304), DownloadCode::Retry, L""},
-      {Status(307, L"Location: https://h/new\r\n"), DownloadCode::Retry, L""},
+      {Status(307, L"Location: https://h/new\r\n"), DownloadCode::Redirect, L"https://h/new"},
+      {Status(307), DownloadCode::Retry, L""},
   };
   for (const auto& c : cases) {
     const auto r = Try(c.answer);
@@ -378,12 +402,13 @@ Answer CutAfter(uint64_t bytes, const std::wstring& headers = kResumable) {
 }
 
 // A 206 with the rest of the 40000-byte file from `from`, or with what `range` claims.
-Answer Rest(uint64_t from, const std::wstring& range = L"") {
+Answer Rest(uint64_t from, const std::wstring& range = L"",
+            const std::wstring& validator = L"ETag: \"v1\"\r\n") {
   Answer a;
   a.status = 206;
   a.headers = L"HTTP/1.0 206 Partial Content\r\nContent-Range: " +
               (range.empty() ? L"bytes " + std::to_wstring(from) + L"-39999/40000" : range) +
-              L"\r\nContent-Length: " + std::to_wstring(40000 - from) + L"\r\n";
+              L"\r\nContent-Length: " + std::to_wstring(40000 - from) + L"\r\n" + validator;
   a.chunks = Chunks(40000 - from);
   a.bodyStart = from;
   return a;
@@ -436,6 +461,9 @@ TEST_F(DownloaderTest, AnythingButTheExactRestStartsTheFileOver) {
       {"a length that disagrees", Status(206, L"Content-Range: bytes 16484-39999/40000\r\n"
                                               L"Content-Length: 100\r\n"), 3},
       {"more body than the range", overrun, 3},
+      {"no validator", Rest(16484, L"", L""), 3},
+      {"another validator", Rest(16484, L"", L"ETag: \"v2\"\r\n"), 3},
+      {"a weak form of the validator", Rest(16484, L"", L"ETag: W/\"v1\"\r\n"), 3},
       {"a 404", Status(404), 3},
   };
   for (const auto& c : cases) {
@@ -575,6 +603,156 @@ TEST_F(DownloaderTest, TooLittleFreeSpaceEndsTheDownloadBeforeWriting) {
   }
   EXPECT_EQ(platform->spaceQueries.at(0), L"C:\\Temp\\f.exe");
   EXPECT_EQ(Events(), expected);
+}
+
+TEST_F(DownloaderTest, HeaderNamesAreReadInAnyCase) {
+  // A front end that writes every name in lower case: length, validator and ranges count.
+  const std::wstring lower = L"content-length: 40000\r\netag: \"v1\"\r\naccept-ranges: bytes\r\n";
+  Answer rest = Rest(16484);
+  rest.headers = L"HTTP/1.0 206 Partial Content\r\ncontent-range: bytes 16484-39999/40000\r\n"
+                 L"CONTENT-LENGTH: 23516\r\nEtag: \"v1\"\r\n";
+  platform->answers = {CutAfter(16484, lower), rest};
+  EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed);
+  EXPECT_TRUE(IsWholeFile(platform->fileContent, 40000));
+  EXPECT_EQ(platform->sentHeaders, (std::vector<std::wstring>{L"", kRangeFrom16484}));
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.back(), (Progress{40000, 40000}));
+  EXPECT_EQ(journal.Count("    content-length: 40000"), 1u) << "printed as received";
+  EXPECT_EQ(journal.Count("    content-range: bytes 16484-39999/40000"), 1u);
+}
+
+TEST_F(DownloaderTest, A206ToALastModifiedResumeMustRepeatTheDate) {
+  const std::wstring dated = L"Content-Length: 40000\r\nLast-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n"
+                             L"Accept-Ranges: bytes\r\n";
+  const struct {
+    const wchar_t* validator;
+    bool appended;
+  } cases[] = {
+      {L"Last-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n", true},
+      {L"last-modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n", true},
+      {L"Last-Modified: Wed, 02 Dec 2026 10:00:00 GMT\r\n", false},
+      {L"ETag: \"v1\"\r\n", false},
+      {L"", false},
+  };
+  for (const auto& c : cases) {
+    platform = std::make_shared<Platform>();
+    downloader = std::make_unique<Downloader>(sender, L"ua", 5, platform);
+    platform->answers = {CutAfter(16484, dated), Rest(16484, L"", c.validator), Whole(dated)};
+    JournalCapture attempt;
+    EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed) << c.validator;
+    EXPECT_TRUE(IsWholeFile(platform->fileContent, 40000)) << c.validator;
+    EXPECT_EQ(platform->filesAppended, c.appended ? 1 : 0) << c.validator;
+    EXPECT_EQ(platform->openedUrls.size(), c.appended ? 2u : 3u) << c.validator;
+    EXPECT_EQ(attempt.Count("Downloader, answer not trusted, the next attempt starts from byte 0."),
+              c.appended ? 0u : 1u)
+        << c.validator;
+  }
+}
+
+TEST_F(DownloaderTest, ALengthAboveTheCapIsRefusedBeforeWriting) {
+  for (const wchar_t* length : {L"2147483649", L"99999999999", L"184467440737095516160"}) {
+    JournalCapture attempt;
+    const std::wstring header = std::wstring(L"Content-Length: ") + length + L"\r\n";
+    EXPECT_EQ(Try(Ok(header, {100})).code, DownloadCode::Retry) << length;
+    EXPECT_EQ(attempt.Count("Downloader, announced length refused: " +
+                            std::string(header.begin() + 16, header.end() - 2)),
+              1u)
+        << length;
+  }
+  EXPECT_EQ(platform->filesCreated, 0);
+  EXPECT_TRUE(calls.empty());
+  // At the cap the length is taken: this body is merely short.
+  EXPECT_EQ(Try(Ok(L"Content-Length: 2147483648\r\n", {100})).code, DownloadCode::Retry);
+  EXPECT_EQ(platform->filesCreated, 1);
+  EXPECT_EQ(calls, (std::vector<Progress>{{100, 2147483648u}}));
+  EXPECT_EQ(Events(), std::vector<std::wstring>{L"err_setup_network:1"});
+}
+
+TEST_F(DownloaderTest, ABodyLongerThanAnnouncedIsFetchedAgainFromByteZero) {
+  platform->answers = {Ok(L"Content-Length: 500\r\n", {300, 300}), Ok(L"Content-Length: 500\r\n", {300, 200})};
+  EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed);
+  EXPECT_TRUE(IsWholeFile(platform->fileContent, 500));
+  EXPECT_EQ(platform->filesCreated, 2);
+  EXPECT_EQ(platform->sentHeaders, (std::vector<std::wstring>{L"", L""}));
+  EXPECT_EQ(journal.Count("Downloader, answer not trusted, the next attempt starts from byte 0."), 1u);
+  EXPECT_EQ(journal.Count("Downloader completed succesfully."), 1u);
+  EXPECT_TRUE(Events().empty());
+}
+
+TEST_F(DownloaderTest, ASilentBodyEndsItsAttemptAndTheNextResumes) {
+  platform->stallLimit = std::chrono::milliseconds(50);
+  Answer silent = Ok(kResumable, Chunks(16484));
+  silent.stallsAfterChunks = true;
+  platform->answers = {silent, Rest(16484)};
+  EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed);
+  EXPECT_EQ(platform->aborts, 1);
+  EXPECT_TRUE(IsWholeFile(platform->fileContent, 40000));
+  EXPECT_EQ(platform->sentHeaders, (std::vector<std::wstring>{L"", kRangeFrom16484}));
+  EXPECT_EQ(journal.Count("Downloader network error: 12002"), 1u);
+  EXPECT_EQ(journal.Count("Downloader, resuming from byte: 16484"), 1u);
+  EXPECT_EQ(Events(), std::vector<std::wstring>{L"err_setup_network:1"});
+}
+
+TEST_F(DownloaderTest, RelativeAnd307And308RedirectsAreFollowedLikeTheOthers) {
+  platform->answers = {Status(308, L"Location: /b/c\r\n"), Status(307, L"Location: ../d?q=1\r\n"),
+                       Status(302, L"Location: //mirror/e\r\n"), Status(500), Ok(L"", {10})};
+  EXPECT_EQ(downloader->Download(L"https://h/a/x", L"dest"), DownloadCode::Completed);
+  const std::vector<std::wstring> urls = {L"https://h/a/x", L"https://h/b/c", L"https://h/d?q=1",
+                                          L"https://mirror/e", L"https://mirror/e"};
+  EXPECT_EQ(platform->openedUrls, urls);
+  EXPECT_EQ(journal.Count("Downloader, trying download: https://mirror/e"), 2u);
+}
+
+TEST_F(DownloaderTest, ALocationThatCannotBeFollowedIsAFailedAttempt) {
+  for (int i = 0; i < 5; ++i) platform->answers.push_back(Status(301, L"Location: http://h/f\r\n"));
+  EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Retry);
+  EXPECT_EQ(platform->openedUrls, std::vector<std::wstring>(5, L"https://h/f"));
+  EXPECT_EQ(journal.Count("Downloader, redirect not followed: http://h/f"), 5u);
+  EXPECT_EQ(platform->filesCreated, 0);
+  EXPECT_TRUE(Events().empty());
+}
+
+TEST_F(DownloaderTest, A200ToARangedRequestIsCountedFromByteZero) {
+  // Short by exactly the resume offset: counted from there it would look whole.
+  Answer shortWhole = Ok(kResumable, Chunks(40000 - 16484));
+  platform->answers = {CutAfter(16484), shortWhole, Whole()};
+  EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed);
+  EXPECT_EQ(platform->openedUrls.size(), 3u);
+  EXPECT_TRUE(IsWholeFile(platform->fileContent, 40000));
+  EXPECT_EQ(journal.Count("Downloader network error: 12031"), 1u);
+  for (const auto& c : calls) EXPECT_LE(c.received, c.total);
+}
+
+TEST_F(DownloaderTest, DownloadingAgainStartsFromByteZeroWithTheAttemptsLeft) {
+  const struct {
+    const char* what;
+    std::deque<Answer> first;  // the download that completed
+    size_t againAttempts;      // what the second may still make, all refused here
+  } cases[] = {
+      {"at once", {Whole()}, 4},
+      {"after a cut and a redirect",
+       {CutAfter(16484), Status(302, L"Location: /g\r\n"), Rest(16484)}, 3},
+      {"on the last attempt", {Status(500), Status(500), Status(500), Status(500), Whole()}, 0},
+  };
+  for (const auto& c : cases) {
+    platform = std::make_shared<Platform>();
+    downloader = std::make_unique<Downloader>(sender, L"ua", 5, platform);
+    platform->answers = c.first;
+    ASSERT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed) << c.what;
+    const size_t before = platform->openedUrls.size();
+    for (int i = 0; i < 5; ++i) platform->answers.push_back(Status(503));
+    EXPECT_EQ(downloader->DownloadAgain(L"https://h/f", L"dest"), DownloadCode::Retry) << c.what;
+    EXPECT_EQ(platform->openedUrls.size() - before, c.againAttempts) << c.what;
+  }
+  // And when it is answered, the file is written anew, without a range.
+  platform = std::make_shared<Platform>();
+  downloader = std::make_unique<Downloader>(sender, L"ua", 5, platform);
+  platform->answers = {CutAfter(16484), Rest(16484), Whole()};
+  ASSERT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed);
+  EXPECT_EQ(downloader->DownloadAgain(L"https://h/f", L"dest"), DownloadCode::Completed);
+  EXPECT_EQ(platform->sentHeaders.back(), L"");
+  EXPECT_EQ(platform->filesCreated, 2);
+  EXPECT_TRUE(IsWholeFile(platform->fileContent, 40000));
 }
 
 }  // namespace cumulo

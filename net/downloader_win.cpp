@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <mutex>
+
+#include "build_config.h"
 #include "net/download_platform.h"
 #include "net/downloader.h"
 #include "win/unique_handle.h"
@@ -12,12 +15,19 @@
 namespace cumulo {
 
 namespace {
-// Reload from the server, TLS whatever the URL's scheme, binary transfer. WinInet would
-// follow redirects inside the send; the downloader follows them itself, one attempt per
-// hop, so that each hop is logged, counted and bounded.
+// Reload from the server, TLS whatever the URL's scheme, binary transfer, and no copy in
+// the web cache (the package would stay there, as large as itself, after the install).
+// WinInet would follow redirects inside the send; the downloader follows them itself, one
+// attempt per hop, so that each hop is logged, counted and bounded.
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE |
-                                INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_NO_AUTO_REDIRECT;
+                                INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_NO_AUTO_REDIRECT |
+                                INTERNET_FLAG_NO_CACHE_WRITE;
 constexpr DWORD_PTR kContext = 1;
+
+// The system's defaults range from seconds to an hour, so a silent line gets WinInet
+// time-outs too; a little beyond the watchdog's bound, so that during the body the
+// watchdog ends the attempt and the time-outs bound the send and the wait for headers.
+DWORD TimeoutMilliseconds() { return (build_config::kDownloadStallSeconds + 10u) * 1000u; }
 
 // Made only over an open session, so WinInet is bound (WinInet() is not null).
 class WinInetRequest : public DownloadRequest {
@@ -35,6 +45,10 @@ class WinInetRequest : public DownloadRequest {
     request_.Reset(api_.HttpOpenRequestW(connection_.Get(), L"GET", target_.object.c_str(),
                                          L"HTTP/1.0", nullptr, nullptr, kRequestFlags, kContext));
     if (!request_) return GetLastError();
+    DWORD timeout = TimeoutMilliseconds();
+    api_.InternetSetOptionW(request_.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout,
+                            sizeof timeout);
+    api_.InternetSetOptionW(request_.Get(), INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);
     const std::wstring header = L"User-Agent: " + userAgent_;
     // Its result does not matter: the session's agent string is the same text.
     api_.HttpAddRequestHeadersW(request_.Get(), header.c_str(),
@@ -59,10 +73,28 @@ class WinInetRequest : public DownloadRequest {
   }
 
   uint32_t Read(uint8_t* buffer, uint32_t capacity, uint32_t& got) override {
+    HINTERNET request = nullptr;
+    {
+      std::lock_guard<std::mutex> lock(abortMutex_);
+      if (aborted_) return download_errors::kTimeout;
+      request = request_.Get();
+    }
     DWORD read = 0;
-    if (!api_.InternetReadFile(request_.Get(), buffer, capacity, &read)) return GetLastError();
+    if (!api_.InternetReadFile(request, buffer, capacity, &read)) return GetLastError();
     got = read;
     return 0;
+  }
+
+  void Abort() override {
+    HINTERNET request = nullptr;
+    {
+      std::lock_guard<std::mutex> lock(abortMutex_);
+      aborted_ = true;
+      request = request_.Release();
+    }
+    // Closing the handle from another thread is how WinInet cancels a blocked read; a
+    // read that starts after it finds the handle invalid and fails.
+    if (request != nullptr) api_.InternetCloseHandle(request);
   }
 
  private:
@@ -72,6 +104,8 @@ class WinInetRequest : public DownloadRequest {
   CrackedUrl target_;
   std::wstring userAgent_;
   ScopedInternetConnection connection_;
+  std::mutex abortMutex_;  // guards request_ and aborted_ while the body is read
+  bool aborted_ = false;
   ScopedInternetRequest request_;
 };
 

@@ -5,7 +5,25 @@ namespace cumulo {
 namespace {
 bool IsNameEnd(wchar_t c) { return c == L':' || c == L' '; }
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+wchar_t FoldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c; }
 }  // namespace
+
+size_t HeaderNameHash::operator()(const std::wstring& name) const {
+  uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (wchar_t c : name) {
+    hash ^= static_cast<uint64_t>(FoldAscii(c));
+    hash *= 1099511628211ull;
+  }
+  return static_cast<size_t>(hash);
+}
+
+bool HeaderNameEqual::operator()(const std::wstring& a, const std::wstring& b) const {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  }
+  return true;
+}
 
 void SplitHeaderLine(const std::wstring& line, std::wstring& name, std::wstring& value) {
   size_t begin = 0;
@@ -37,7 +55,7 @@ HeaderTable ParseHeaderTable(const std::wstring& block) {
   return table;
 }
 
-bool ParseContentLength(const std::wstring& text, uint32_t& length) {
+bool ParseContentLength(const std::wstring& text, uint64_t& length) {
   size_t i = 0;
   while (i < text.size() && IsBlank(text[i])) ++i;
   bool negative = false;
@@ -46,15 +64,16 @@ bool ParseContentLength(const std::wstring& text, uint32_t& length) {
     ++i;
   }
   const size_t digitsStart = i;
-  int64_t number = 0;
+  uint64_t number = 0;
+  bool nonZero = false;
   for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-    number = number * 10 + (text[i] - L'0');
-    if (number > INT32_MAX + int64_t{1}) return false;
+    const uint64_t digit = static_cast<uint64_t>(text[i] - L'0');
+    nonZero = nonZero || digit != 0;
+    number = number > (UINT64_MAX - digit) / 10 ? UINT64_MAX : number * 10 + digit;
   }
   if (i == digitsStart) return false;
-  if (negative) number = -number;
-  if (number < 0 || number > INT32_MAX) return false;
-  length = static_cast<uint32_t>(number);
+  if (negative && nonZero) return false;
+  length = number;
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <thread>
 
+#include "base/journal.h"
 #include "base/wide_text.h"
 #include "net/percent_encoding.h"
 #include "version.h"
@@ -28,7 +29,28 @@ struct MetricEvent {
   std::wstring name;
   int32_t value;
 };
+
+void LogDropped(uint32_t status, const MetricEvent& event) {
+  std::wstring line = L"Metric sender, event refused with status ";
+  line += UnsignedDecimalW(status);
+  line += L", dropped: ";
+  line += event.name;
+  line += L':';
+  line += DecimalW(event.value);
+  LogWarning(line);
+}
 }  // namespace
+
+MetricFate MetricFateOf(uint32_t status) {
+  if (status / 100 == 2) return MetricFate::Delivered;
+  // A proxy that wants credentials, a time-out and a rate limit pass; other client errors
+  // (a URL too long for the endpoint, say) answer the same for ever and would hold back
+  // every later event.
+  if (status / 100 == 4 && status != 407 && status != 408 && status != 429) {
+    return MetricFate::Refused;
+  }
+  return MetricFate::Retry;
+}
 
 std::wstring MetricUrlTemplate(const std::wstring& host, const std::wstring& tag) {
   std::wstring t = L"https://" + host + L"/update?p=strato";
@@ -196,13 +218,15 @@ void MetricSender::SenderThreadProc(std::shared_ptr<State> state) {
     }
     const std::wstring url = FormatMetricUrl(urlTemplate, state->versionDigits,
                                              state->installationId, event.name, event.value);
-    bool delivered = false;
+    uint32_t status = 0;
     try {
-      delivered = transport->Send(url, headers);
+      status = transport->SendForStatus(url, headers);
     } catch (...) {
-      delivered = false;
+      status = 0;
     }
-    if (delivered) {
+    const MetricFate fate = MetricFateOf(status);
+    if (fate == MetricFate::Refused) LogDropped(status, event);
+    if (fate != MetricFate::Retry) {
       std::lock_guard<std::mutex> lock(state->queueMutex);
       // The destructor may have dropped the queue meanwhile.
       if (!state->queue.empty() && state->queue.front().serial == event.serial) {

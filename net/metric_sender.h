@@ -16,7 +16,19 @@ class MetricTransport {
   virtual ~MetricTransport() = default;
   // Sends one GET with the extra header block; true when answered with 200-299.
   virtual bool Send(const std::wstring& url, const std::wstring& headers) = 0;
+  // The same request; the answer's HTTP status, 0 when none could be read. A transport
+  // that knows only delivered or not says 200 or 0.
+  virtual uint32_t SendForStatus(const std::wstring& url, const std::wstring& headers) {
+    return Send(url, headers) ? 200 : 0;
+  }
 };
+
+enum class MetricFate {
+  Delivered,  // 2xx: the event leaves the queue
+  Refused,    // refused for good (a 4xx other than 407, 408 and 429): dropped, once logged
+  Retry,      // anything else: tried again after the pause
+};
+[[nodiscard]] MetricFate MetricFateOf(uint32_t status);
 
 // Called on the sender thread to open the session; null when it cannot be opened.
 using MetricTransportFactory = std::function<std::unique_ptr<MetricTransport>()>;

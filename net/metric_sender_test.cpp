@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+#include "common/journal_capture.h"
 #include "common/recording_transport.h"
 
 namespace cumulo {
@@ -268,6 +269,69 @@ TEST(MetricSender, GivesBackTheInstallationId) {
   MetricRecorder recorder;
   auto sender = recorder.MakeSender(L"WC12345");
   EXPECT_EQ(sender->GetInstallationId(), L"WC12345");
+}
+
+TEST(MetricSender, OnlyAClientErrorThatStaysTheSameIsRefusedForGood) {
+  const struct {
+    uint32_t status;
+    MetricFate fate;
+  } cases[] = {
+      {200, MetricFate::Delivered}, {204, MetricFate::Delivered}, {299, MetricFate::Delivered},
+      {400, MetricFate::Refused},   {403, MetricFate::Refused},   {404, MetricFate::Refused},
+      {414, MetricFate::Refused},   {499, MetricFate::Refused},   {407, MetricFate::Retry},
+      {408, MetricFate::Retry},     {429, MetricFate::Retry},     {0, MetricFate::Retry},
+      {199, MetricFate::Retry},     {301, MetricFate::Retry},     {304, MetricFate::Retry},
+      {500, MetricFate::Retry},     {503, MetricFate::Retry},     {4000, MetricFate::Retry},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MetricFateOf(c.status), c.fate) << c.status;
+}
+
+namespace {
+// Answers each request with the next scripted status (200 once the script is spent).
+struct StatusTransport : MetricTransport {
+  struct Script {
+    std::mutex mutex;
+    std::deque<uint32_t> statuses;
+    std::vector<std::wstring> urls;
+  };
+  explicit StatusTransport(std::shared_ptr<Script> s) : script(std::move(s)) {}
+  bool Send(const std::wstring& url, const std::wstring& headers) override {
+    return SendForStatus(url, headers) / 100 == 2;
+  }
+  uint32_t SendForStatus(const std::wstring& url, const std::wstring&) override {
+    std::lock_guard<std::mutex> lock(script->mutex);
+    script->urls.push_back(url);
+    if (script->statuses.empty()) return 200;
+    const uint32_t status = script->statuses.front();
+    script->statuses.pop_front();
+    return status;
+  }
+  std::shared_ptr<Script> script;
+};
+}  // namespace
+
+TEST(MetricSender, ARefusedEventIsDroppedOnceAndTheRestFollowInOrder) {
+  JournalCapture journal;  // the program's journal, set up beside the downloader's tests
+  auto script = std::make_shared<StatusTransport::Script>();
+  // "first" is refused for good; "second" meets a rate limit and a server error first.
+  script->statuses = {414, 429, 503};
+  MetricSenderOptions options;
+  options.host = L"stat.test";
+  options.retryPause = std::chrono::milliseconds(5);
+  auto sender = MetricSender::Create(
+      L"WCid", [script] { return std::unique_ptr<MetricTransport>(new StatusTransport(script)); },
+      options);
+  sender->SendMetric(L"first", 1);
+  sender->SendMetric(L"second", 2);
+  sender->SendMetric(L"third", -3);
+  sender.reset();
+  std::vector<std::wstring> events;
+  for (const auto& url : script->urls) events.push_back(url.substr(url.find(L"&i=new_installer_") + 17));
+  const std::vector<std::wstring> expected = {L"first:1", L"second:2", L"second:2", L"second:2",
+                                              L"third:-3"};
+  EXPECT_EQ(events, expected);
+  EXPECT_EQ(journal.Count("Metric sender, event refused with status 414, dropped: first:1"), 1u);
+  EXPECT_EQ(journal.Lines().size(), 1u) << "retried failures write nothing";
 }
 
 // A measurement, not a test: run with --gtest_also_run_disabled_tests

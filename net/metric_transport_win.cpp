@@ -14,8 +14,9 @@ namespace {
 // WinInet's own agent string for the session; every request carries its own
 // User-Agent header, which is what the endpoint reads.
 const wchar_t kSessionAgent[] = L"CumuloInstaller";
-constexpr DWORD kRequestFlags =
-    INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE | INTERNET_FLAG_TRANSFER_BINARY;
+// Reload, TLS, binary, and no cache entry left behind for any event.
+constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE |
+                                INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_NO_CACHE_WRITE;
 constexpr DWORD_PTR kContext = 1;
 
 class WinInetMetricTransport : public MetricTransport {
@@ -23,13 +24,17 @@ class WinInetMetricTransport : public MetricTransport {
   explicit WinInetMetricTransport(ScopedInternetSession session) : session_(std::move(session)) {}
 
   bool Send(const std::wstring& url, const std::wstring& headers) override {
+    return SendForStatus(url, headers) / 100 == 2;
+  }
+
+  uint32_t SendForStatus(const std::wstring& url, const std::wstring& headers) override {
     // The session exists, so WinInet is bound.
     ScopedInternetRequest answer(WinInet()->InternetOpenUrlW(
         session_.Get(), url.c_str(), headers.c_str(), static_cast<DWORD>(headers.size()),
         kRequestFlags, kContext));
-    if (!answer) return false;
+    if (!answer) return 0;
     DWORD status = 0;
-    return QueryHttpStatus(answer.Get(), status) && status / 100 == 2;
+    return QueryHttpStatus(answer.Get(), status) ? status : 0;
   }
 
  private:
@@ -46,6 +51,11 @@ std::shared_ptr<MetricSender> MetricSender::Create(const std::wstring& installat
   MetricTransportFactory factory = []() -> std::unique_ptr<MetricTransport> {
     ScopedInternetSession session;
     if (OpenInternetSession(kSessionAgent, session) != 0) return nullptr;
+    // A silent endpoint must not hold the queue for as long as the system's default.
+    DWORD timeout = build_config::kDownloadStallSeconds * 1000u;
+    for (DWORD option : {INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT}) {
+      WinInet()->InternetSetOptionW(session.Get(), option, &timeout, sizeof timeout);
+    }
     return std::make_unique<WinInetMetricTransport>(std::move(session));
   };
   return Create(installationId, std::move(factory), std::move(options));

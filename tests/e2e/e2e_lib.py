@@ -13,6 +13,7 @@ CUMULO_BUILD_DIR, CUMULO_INSTALLER, CUMULO_STAT_HOST, ...). Typical use:
     e2e_lib.journal(run.log_path), e2e_lib.stat_events()
 """
 import contextlib
+import glob
 import os
 import re
 import subprocess
@@ -118,6 +119,31 @@ class Installer:
         return journal(self.log_path) if self.log_path else []
 
 
+def web_cache_leftovers():
+    """Files in the prefix's WinInet cache that a run must not leave: one as large as a
+    setup package the session serves, or an entry of a telemetry request ("update[N]")."""
+    packages = os.path.join(build_dir(), "test-session", "packages")
+    sizes = {os.path.getsize(os.path.join(packages, name))
+             for name in (os.listdir(packages) if os.path.isdir(packages) else [])}
+    found = []
+    users = os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*")
+    for cache in (glob.glob(os.path.join(users, "AppData", "Local", "Microsoft", "Windows", "INetCache"))
+                  + glob.glob(os.path.join(users, "*", "Temporary Internet Files"))):
+        for folder, _, files in os.walk(cache):
+            for name in files:
+                path = os.path.join(folder, name)
+                if os.path.getsize(path) in sizes or name.lower().startswith("update"):
+                    found.append(path)
+    return found
+
+
+def assert_no_web_cache_leftovers(test):
+    leftovers = web_cache_leftovers()
+    for path in leftovers:
+        os.unlink(path)  # so that one failure does not fail every later test
+    test.assertEqual(leftovers, [], "left in the web cache")
+
+
 class InstallerTestCase(unittest.TestCase):
     """A test of installer runs: the statistics endpoint emptied and the pointer parked
     before each test; every run it started (self.runs) stopped after it."""
@@ -130,6 +156,7 @@ class InstallerTestCase(unittest.TestCase):
     def tearDown(self):
         for run in self.runs:
             run.stop()
+        assert_no_web_cache_leftovers(self)
 
 
 def journal(path):

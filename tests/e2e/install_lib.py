@@ -259,6 +259,7 @@ class RoadTestCase(unittest.TestCase):
         for path in self.files:
             if path and os.path.exists(path):
                 os.unlink(path)
+        e2e.assert_no_web_cache_leftovers(self)
 
     def new_road(self, name, **road_settings):
         road = Road(name, **road_settings)

@@ -155,5 +155,33 @@ class InstallSuccessTest(il.RoadTestCase):
         self.assert_client_started_with_handoff(road)
 
 
+    def test_lower_case_front_end_with_relative_308_and_a_cut_installs(self):
+        # A front end that writes every header name in lower case and moves the package
+        # with a 308 to a relative Location; the first answer is cut at 40 %.
+        package = il.package()
+        size = os.path.getsize(package)
+        answer = {"status": 200, "body_file": package, "ranges": True, "lower_case_names": True,
+                  "headers": [["ETag", '"pkg1"'], ["Accept-Ranges", "bytes"]]}
+        il.script_dist([{"status": 308, "lower_case_names": True,
+                         "headers": [["Location", "Cumulo_setup_offline.exe?via=308"]]},
+                        dict(answer, cut_after=size * 2 // 5), answer])
+        run, road = self.install("lowercase308")
+        self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_INSTALLED, "the window did not close")
+        requests = il.dist_requests()
+        self.assertEqual([r["query"] for r in requests], ["", "via=308", "via=308"])
+        ranges = [[v for k, v in r["headers"] if k.lower() == "range"] for r in requests]
+        self.assertEqual(ranges[:2], [[], []])
+        self.assertRegex(ranges[2][0], r"^bytes=[1-9][0-9]*-$")
+        messages = e2e.journal_messages(run.log_path)
+        target = "https://%s%s?via=308" % (il.dist_host(), il.PACKAGE_PATH)
+        self.assertTrue(il.ordered_subsequence(
+            ["Downloader, response: 308", "Downloader, trying download: " + target,
+             "    content-length: %d" % size,
+             "Downloader, resuming from byte: " + ranges[2][0][6:-1], "Downloader, response: 206",
+             "Downloader completed succesfully."], messages), messages)
+        self.assertEqual(e2e.stat_event_names(),
+                         ["first", "started", "err_setup_network", "found_valid_tok", "setup_run"])
+        self.assert_client_started_with_handoff(road)
+
 if __name__ == "__main__":
     unittest.main(verbosity=2)

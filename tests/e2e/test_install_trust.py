@@ -35,12 +35,12 @@ class InstallTrustTest(il.RoadTestCase):
                 e2e.registry_value(ENV_KEY, "TMP", e2e.wine_path(temp)):
             yield temp
 
-    def assert_refused(self, run, name, temp, code):
+    def assert_refused(self, run, name, temp, code, checks=1):
         box = il.find_caption_window(60)
         self.assertIsNotNone(box, "no message box appeared")
         self.assertEqual(e2e.stat_events(),
-                         [("first", 1), ("started", 1), ("err_setup_untrusted", signed32(code)),
-                          ("error", 1)])
+                         [("first", 1), ("started", 1)]
+                         + [("err_setup_untrusted", signed32(code))] * checks + [("error", 1)])
         journal = run.journal()
         self.assertIn(("E", "Setup package failed verification: 0x%08X." % code), journal)
         self.assertIn(("E", "Unknown error occuried."), journal)
@@ -50,24 +50,48 @@ class InstallTrustTest(il.RoadTestCase):
         self.assert_ready_again(run, name + "-after")
 
     def test_refused_packages(self):
-        cases = [("unsigned.exe", 0x800B0100),   # TRUST_E_NOSIGNATURE
-                 ("tampered.exe", 0x80096010),   # TRUST_E_BAD_DIGEST
-                 ("other.exe", 0x800B0004)]      # TRUST_E_SUBJECT_NOT_TRUSTED: not our publisher
-        for name, code in cases:
+        # A package whose bytes do not match its signature is fetched once more, and
+        # refused when the second copy is no better.
+        cases = [("unsigned.exe", 0x800B0100, 1),   # TRUST_E_NOSIGNATURE
+                 ("tampered.exe", 0x80096010, 2),   # TRUST_E_BAD_DIGEST
+                 ("other.exe", 0x800B0004, 1)]      # TRUST_E_SUBJECT_NOT_TRUSTED: not our publisher
+        for name, code, checks in cases:
             with self.subTest(package=name):
                 e2e.reset_stat()
                 il.reset_dist()
-                il.script_dist([{"body_file": il.package(name),
+                il.script_dist([{"body_file": il.package(name), "repeat": checks,
                                  "headers": [["Content-Type", "application/octet-stream"]]}])
                 road_name = "refused-" + name[:-4]
                 road = self.new_road(road_name)
                 with self.own_temp(road) as temp:
                     run, window = self.open_road(road)
                     il.press_install(window)
-                    self.assert_refused(run, road_name, temp, code)
+                    self.assert_refused(run, road_name, temp, code, checks)
                     run.stop()
+                self.assertEqual(len(il.dist_requests()), checks)
                 self.assertEqual(road.setup_commands(), [], "a refused package ran")
                 self.assertEqual(e2e.reg_query(e2e.PRODUCT_KEY, "InstallPath"), None)
+
+    def test_damaged_package_is_fetched_once_more_and_installs(self):
+        # The first copy arrives spoilt (its bytes no longer match the signature).
+        il.script_dist([{"body_file": il.package("tampered.exe"),
+                         "headers": [["Content-Type", "application/octet-stream"]]}])
+        road = self.new_road("damaged-once")
+        with self.own_temp(road) as temp:
+            run, window = self.open_road(road)
+            il.press_install(window)
+            self.assertEqual(il.wait_for_exit(run, 90), e2e.EXIT_INSTALLED)
+            self.assertEqual(len(il.dist_requests()), 2)
+            self.assertEqual(len(road.setup_commands()), 1)
+            self.assertEqual(e2e.stat_event_names(),
+                             ["first", "started", "err_setup_untrusted", "found_valid_tok",
+                              "setup_run"])
+            self.assertTrue(il.ordered_subsequence(
+                [("E", "Setup package failed verification: 0x80096010."),
+                 ("W", "Setup package damaged, downloading it once more from byte 0."),
+                 ("I", "Downloader completed succesfully."), ("I", "Runnning installer")],
+                run.journal()), run.journal())
+            self.assertTrue(e2e.wait_until(lambda: os.listdir(temp) == [], 10), os.listdir(temp))
 
     def test_visible_retry_is_verified_again(self):
         road = self.new_road("retry-changed", exit_codes="5,0", setup_delay_ms=4000)

@@ -19,12 +19,17 @@ A scripted response is a JSON object; every field is optional:
   repeat (how many requests this answer serves, 1 by default),
   ranges (true: a request with "Range: bytes=N-" gets a 206 with the rest of the body,
   unless its If-Range differs from the answer's ETag header, which gets the whole body;
-  a range past the end gets 416).
+  a range past the end gets 416),
+  drop_on_206 (header names left out of such a 206, say ["ETag"]),
+  lower_case_names (true: every header name is written in lower case),
+  stall_after (after that many body bytes, send nothing more and hold the line open for
+  stall_for seconds, 120 by default, then close it without a TLS close).
 Each record carries "sent": the body bytes written to the socket for that request.
 """
 import argparse
 import json
 import os
+import select
 import socket
 import ssl
 import sys
@@ -168,8 +173,10 @@ class Handler(BaseHTTPRequestHandler):
             status, body, size = 416, b"", 0
         reason = a.get("reason") or self.responses.get(status, ("Status",))[0]
         head = ["HTTP/1.0 %d %s" % (status, reason)]
+        dropped = [n.lower() for n in a.get("drop_on_206", [])] if ranged == 206 else []
         for name, value in a.get("headers", []):
-            head.append("%s: %s" % (name, value))
+            if name.lower() not in dropped:
+                head.append("%s: %s" % (name, value))
         head.extend(extra)
         cl = a.get("content_length", "auto")
         if cl == "auto":
@@ -177,13 +184,26 @@ class Handler(BaseHTTPRequestHandler):
         elif cl is not None:
             head.append("Content-Length: %s" % cl)
         head.append("Connection: close")
+        if a.get("lower_case_names"):
+            head = head[:1] + [line.split(":", 1)[0].lower() + ":" + line.split(":", 1)[1]
+                               for line in head[1:]]
         try:
             self.wfile.write(("\r\n".join(head) + "\r\n\r\n").encode("latin-1"))
             if self.command == "HEAD":
                 return
             limit = a.get("cut_after")
+            stall = a.get("stall_after")
             sent = 0
             for chunk in self.chunks(a, body, size, start):
+                if stall is not None and sent + len(chunk) > stall:
+                    chunk = chunk[: max(0, stall - sent)]
+                    self.wfile.write(chunk)
+                    self.wfile.flush()
+                    self.count_sent(record, len(chunk))
+                    # Silent with the line open, as a stuck front end is; the client ends it.
+                    self.wait_for_close(float(a.get("stall_for", 120)))
+                    self.cut()
+                    return
                 if limit is not None and sent + len(chunk) > limit:
                     chunk = chunk[: max(0, limit - sent)]
                     self.wfile.write(chunk)
@@ -221,6 +241,19 @@ class Handler(BaseHTTPRequestHandler):
                 n = min(size - at, len(PATTERN) - offset)
                 yield PATTERN[offset:offset + n]
                 at += n
+
+    def wait_for_close(self, seconds):
+        """Sleeps until the client closes the line or `seconds` pass, reading nothing."""
+        end = time.time() + seconds
+        sock = self.connection
+        while time.time() < end:
+            ready, _, _ = select.select([sock], [], [], min(1.0, max(0.0, end - time.time())))
+            if ready:
+                try:
+                    if not sock.recv(1):
+                        return
+                except (ssl.SSLError, OSError, ValueError):
+                    return
 
     def cut(self):
         # Drop the connection without a TLS close, as a broken network would. A reset

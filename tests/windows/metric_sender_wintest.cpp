@@ -69,4 +69,19 @@ TEST_F(MetricSenderWinTest, ARefusedEventIsSentAgain) {
   EXPECT_EQ(requests[2].query, std::string(kQueryHead) + kQueryTail + "second:1");
 }
 
+TEST_F(MetricSenderWinTest, AnEventRefusedForGoodIsDroppedAndTheNextOnesGo) {
+  ASSERT_TRUE(fixture::Script(fixture::StatHost(), "/update",
+                              R"([{"status": 414}, {"status": 429}, {"status": 404}])"));
+  auto sender = MetricSender::Create(L"WCwin0001");
+  sender->SendMetric(L"first", 1);
+  sender->SendMetric(L"second", 1);
+  sender->SendMetric(L"third", 1);
+  sender.reset();
+  const auto requests = fixture::Requests(fixture::StatHost());
+  std::vector<std::string> events;
+  for (const auto& r : requests) events.push_back(r.query.substr(r.query.rfind('_') + 1));
+  // 414 drops "first"; 429 is a pause, so "second" goes again; 404 drops it then.
+  EXPECT_EQ(events, (std::vector<std::string>{"first:1", "second:1", "second:1", "third:1"}));
+}
+
 }  // namespace cumulo
