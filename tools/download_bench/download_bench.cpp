@@ -1,21 +1,23 @@
 // Downloads one URL with the product's Downloader and prints the bytes and seconds it
-// took, with its CPU time and peak working set, for the download benchmarks.
-//   download_bench.exe <url> <destination>
+// took, with its CPU time and peak working set, for the download benchmarks and the soak.
+//   download_bench.exe <url> <destination> [journal]
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
 
 #include "../wininet_loop_bench/bench_stats.h"
+#include "base/journal.h"
 #include "net/downloader.h"
 
 using namespace cumulo;
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) {
-    std::fwprintf(stderr, L"usage: download_bench <url> <destination>\n");
+  if (argc != 3 && argc != 4) {
+    std::fwprintf(stderr, L"usage: download_bench <url> <destination> [journal]\n");
     return 2;
   }
+  if (argc == 4) LogFilePath() = argv[3];
   // The product's five attempts, so that a cut download gets its resume.
   Downloader downloader(nullptr, L"CumuloWindows bench", 5);
   uint64_t last = 0;
