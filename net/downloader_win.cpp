@@ -8,6 +8,7 @@
 #include "build_config.h"
 #include "net/download_platform.h"
 #include "net/downloader.h"
+#include "net/proxy_login_win.h"
 #include "win/unique_handle.h"
 #include "win/wininet_api.h"
 #include "win/wininet_handle.h"
@@ -32,11 +33,13 @@ DWORD TimeoutMilliseconds() { return (build_config::kDownloadStallSeconds + 10u)
 // Made only over an open session, so WinInet is bound (WinInet() is not null).
 class WinInetRequest : public DownloadRequest {
  public:
-  WinInetRequest(ScopedInternetSession session, CrackedUrl target, std::wstring userAgent)
+  WinInetRequest(ScopedInternetSession session, CrackedUrl target, std::wstring userAgent,
+                 bool* proxyPrompted)
       : api_(*WinInet()),
         session_(std::move(session)),
         target_(std::move(target)),
-        userAgent_(std::move(userAgent)) {}
+        userAgent_(std::move(userAgent)),
+        proxyPrompted_(proxyPrompted) {}
 
   uint32_t Send(const std::wstring& headers) override {
     connection_.Reset(api_.InternetConnectW(session_.Get(), target_.server.c_str(), target_.port,
@@ -53,10 +56,15 @@ class WinInetRequest : public DownloadRequest {
     // Its result does not matter: the session's agent string is the same text.
     api_.HttpAddRequestHeadersW(request_.Get(), header.c_str(),
                                 static_cast<DWORD>(header.size()), HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+    const bool loginOffered = OfferStoredProxyLogin(request_.Get());
     const wchar_t* extra = headers.empty() ? nullptr : headers.c_str();
     if (!api_.HttpSendRequestW(request_.Get(), extra, static_cast<DWORD>(headers.size()), nullptr,
                                0)) {
       return GetLastError();
+    }
+    DWORD status = 0;
+    if (QueryHttpStatus(request_.Get(), status) && status == HTTP_STATUS_PROXY_AUTH_REQ) {
+      return PassProxyChallenge(request_.Get(), headers, loginOffered, proxyPrompted_);
     }
     return 0;
   }
@@ -103,6 +111,7 @@ class WinInetRequest : public DownloadRequest {
   ScopedInternetSession session_;
   CrackedUrl target_;
   std::wstring userAgent_;
+  bool* proxyPrompted_;  // the platform's: one proxy prompt per download
   ScopedInternetConnection connection_;
   std::mutex abortMutex_;  // guards request_ and aborted_ while the body is read
   bool aborted_ = false;
@@ -149,7 +158,8 @@ class WinDownloadPlatform : public DownloadPlatform {
     }
     CrackedUrl target;
     if (!CrackUrl(url, target)) return nullptr;
-    return std::make_unique<WinInetRequest>(std::move(session), std::move(target), userAgent);
+    return std::make_unique<WinInetRequest>(std::move(session), std::move(target), userAgent,
+                                            &proxyPrompted_);
   }
 
   std::unique_ptr<DownloadFile> CreateDestination(const std::wstring& path, uint32_t& error) override {
@@ -201,6 +211,10 @@ class WinDownloadPlatform : public DownloadPlatform {
     bytes = available.QuadPart;
     return true;
   }
+
+ private:
+  // The proxy's login is asked for once per download; the answer serves the whole process.
+  bool proxyPrompted_ = false;
 };
 }  // namespace
 

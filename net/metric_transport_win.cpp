@@ -5,6 +5,7 @@
 
 #include "build_config.h"
 #include "net/metric_sender.h"
+#include "net/proxy_login_win.h"
 #include "win/wininet_api.h"
 #include "win/wininet_handle.h"
 
@@ -34,7 +35,15 @@ class WinInetMetricTransport : public MetricTransport {
         kRequestFlags, kContext));
     if (!answer) return 0;
     DWORD status = 0;
-    return QueryHttpStatus(answer.Get(), status) ? status : 0;
+    if (!QueryHttpStatus(answer.Get(), status)) return 0;
+    // Never a prompt here: without a login the event waits (407 is retried) until the
+    // download's prompt has stored one.
+    if (status == HTTP_STATUS_PROXY_AUTH_REQ &&
+        PassProxyChallenge(answer.Get(), std::wstring(), false, nullptr) == 0 &&
+        !QueryHttpStatus(answer.Get(), status)) {
+      return 0;
+    }
+    return status;
   }
 
  private:

@@ -6,6 +6,7 @@
 #include "install/install_procedure.h"
 #include "install/process_probe.h"
 #include "install/system_environment.h"
+#include "net/proxy_credentials.h"
 #include "res/resource.h"
 #include "ui/bench_counter_win.h"
 #include "ui/display_scale_win.h"
@@ -107,6 +108,8 @@ BOOL InstallerDialogImpl::OnInitDialog() {
   SetUpTexts();
   PlaceControls();
   progressPoster_->Attach(hwnd());
+  // The proxy's login prompt, if the download meets one, belongs to this window.
+  ProcessProxyCredentials().SetPromptOwner(hwnd());
 
   SystemFacts facts;
   facts.supportedArchitecture = IsSupportedArchitecture();
@@ -239,6 +242,7 @@ std::optional<LRESULT> InstallerDialogImpl::OnMessage(UINT message, WPARAM wPara
     case WM_DESTROY:
       ReleaseTelemetry();
       progressPoster_->Detach();
+      ProcessProxyCredentials().SetPromptOwner(nullptr);
       model_.OnWindowGone();
       return std::nullopt;
     default:

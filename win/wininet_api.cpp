@@ -18,7 +18,9 @@ const WinInetApi* WinInet() {
                        BindEntry(m, "HttpOpenRequestW", a.HttpOpenRequestW) &&
                        BindEntry(m, "HttpAddRequestHeadersW", a.HttpAddRequestHeadersW) &&
                        BindEntry(m, "HttpSendRequestW", a.HttpSendRequestW) &&
-                       BindEntry(m, "HttpQueryInfoW", a.HttpQueryInfoW);
+                       BindEntry(m, "HttpQueryInfoW", a.HttpQueryInfoW) &&
+                       BindEntry(m, "InternetQueryOptionW", a.InternetQueryOptionW) &&
+                       BindEntry(m, "InternetErrorDlg", a.InternetErrorDlg);
     return bound ? &a : nullptr;
   }();
   return api;

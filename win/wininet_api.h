@@ -17,6 +17,8 @@ struct WinInetApi {
   decltype(&::HttpAddRequestHeadersW) HttpAddRequestHeadersW = nullptr;
   decltype(&::HttpSendRequestW) HttpSendRequestW = nullptr;
   decltype(&::HttpQueryInfoW) HttpQueryInfoW = nullptr;
+  decltype(&::InternetQueryOptionW) InternetQueryOptionW = nullptr;
+  decltype(&::InternetErrorDlg) InternetErrorDlg = nullptr;
 };
 
 // All of them, bound on the first call; null, for good, when any is missing. Every WinInet
