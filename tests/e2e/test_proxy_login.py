@@ -4,6 +4,7 @@ system's proxy prompt once, typed into like a user would; Cancel takes the road 
 failed download; telemetry never prompts and waits, in order, for the typed login."""
 import contextlib
 import os
+import re
 import socket
 import subprocess
 import sys
@@ -54,6 +55,14 @@ def connectable(port):
         return s.connect_ex(("127.0.0.1", port)) == 0
 
 
+def transient_for(window):
+    """The X window that wine made `window` transient for: its Win32 owner's."""
+    r = subprocess.run(["xprop", "-id", str(window), "WM_TRANSIENT_FOR"], capture_output=True,
+                       text=True, timeout=30)
+    found = re.search(r"window id # (0x[0-9a-f]+)", r.stdout)
+    return int(found.group(1), 16) if found else None
+
+
 def tunnels(log):
     """The CONNECT targets tinyproxy let through."""
     with open(log, errors="replace") as f:
@@ -95,6 +104,7 @@ class ProxyLoginTest(il.RoadTestCase):
         il.press_install(window)
         prompt = self.wait_prompt()
         il.shot("proxy-prompt")
+        self.assertEqual(transient_for(prompt), window, "the prompt is not the window's own")
         # Nothing reached the statistics endpoint yet: its events wait for the login.
         self.assertEqual(e2e.stat_requests(), [])
         e2e.focus(prompt)
