@@ -78,6 +78,7 @@ class Seed:
                 self.hops.append((rng.choice(REDIRECT_STATUSES), rng.choice(LOCATION_FORMS)))
         self.host = host
         self.wasted = False
+        self.length_lied = False
         self.kinds = set()
         if self.lower_case:
             self.kinds.add("lower_case")
@@ -217,9 +218,15 @@ class Handler(BaseHTTPRequestHandler):
         if kind not in ("no_length", "no_length_cut"):
             head.append(("Content-Length", str(length)))
         body_len = size - start
+        # After a length that proved wrong every 206 disagrees with what the client holds,
+        # until a whole body has told it the true length again.
+        refused = first is not None and (kind in REFUSED_206 or seed.length_lied)
+        if kind == "short_length":
+            seed.length_lied = True
+        elif first is None:
+            seed.length_lied = False
         plan = {"status": status, "headers": head, "length": None, "start": start,
-                "kind": kind, "body_len": body_len,
-                "refused": first is not None and kind in REFUSED_206}
+                "kind": kind, "body_len": body_len, "refused": refused}
         if kind == "cut":
             plan["cut_at"] = rng.randint(0, body_len)
         elif kind in ("no_length_cut", "short_length"):
