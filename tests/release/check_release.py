@@ -23,9 +23,11 @@ STATIC_IMPORTS = {
     "oleaut32.dll", "shlwapi.dll", "rpcrt4.dll", "psapi.dll", "msvcrt.dll", "comctl32.dll",
 }
 RT_ICON_GROUP, RT_VERSION, RT_MANIFEST = 14, 16, 24
-# The size budget of the product with all its art: 400 KiB. Size is deterministic, so
-# this is a check, not a benchmark.
-SIZE_BUDGET = 400 * 1024
+# The size budget of the product with all its art, signed: 416 KiB. It was 400 KiB until
+# the redirect resolution, the stall watchdog, the proxy login, the online chain check and
+# UTF-8 page text came in (about 11 KiB, most of it unwind tables that exceptions need).
+# Size is deterministic, so this is a check, not a benchmark.
+SIZE_BUDGET = 416 * 1024
 WIN_CERT_TYPE_PKCS_SIGNED_DATA = 2
 
 
