@@ -216,8 +216,9 @@ TEST_F(PackageTrustTest, ChainFailureOfflineIsCheckedOnlineAndItsVerdictDecides)
     EXPECT_EQ(journal.Messages(), std::vector<std::string>{checking});
     EXPECT_EQ(records_.Lines(L"setup_commands.txt").size(), before + c.starts);
   }
-  // The refusal after the online check takes the runner's refusal road unchanged.
-  UsePackage(L"tampered.exe");
+  // The refusal after the online check takes the runner's refusal road unchanged (another
+  // publisher's package: a changed one is downloaded again instead).
+  UsePackage(L"other.exe");
   MetricRecorder recorder;
   auto sender = recorder.MakeSender();
   JournalCapture journal;
@@ -230,9 +231,9 @@ TEST_F(PackageTrustTest, ChainFailureOfflineIsCheckedOnlineAndItsVerdictDecides)
   }
   EXPECT_EQ(result, SetupResult::Untrusted);
   EXPECT_EQ(DrainEvents(sender, recorder),
-            std::vector<std::wstring>{L"err_setup_untrusted:-2146869232"});
+            std::vector<std::wstring>{L"err_setup_untrusted:-2146762748"});
   EXPECT_EQ(journal.Messages(), (std::vector<std::string>{"Runnning installer", checking,
-                                                          "Setup package failed verification: 0x80096010."}));
+                                                          "Setup package failed verification: 0x800B0004."}));
 }
 
 // What this wine answers for a package whose chain cannot be completed: recorded, so that
