@@ -49,7 +49,12 @@ std::wstring ResumeValidator(const HeaderTable& headers, std::wstring* name) {
 BodyPlan PlanBody(const ResumeState& state, uint64_t offset, uint32_t status,
                   const HeaderTable& headers) {
   if (status == 200) return BodyPlan::Fresh;
-  if (status != 206) return offset == 0 ? BodyPlan::NotABody : BodyPlan::Distrust;
+  if (status != 206) {
+    // A server in trouble (5xx, 408, 429) says nothing about the file: the next attempt
+    // asks for the same range. Any other answer to a resume may mean the file changed.
+    const bool transient = status >= 500 || status == 408 || status == 429;
+    return offset == 0 || transient ? BodyPlan::NotABody : BodyPlan::Distrust;
+  }
   if (offset == 0 || state.length == 0) return BodyPlan::Distrust;
   const auto header = headers.find(L"Content-Range");
   if (header == headers.end()) return BodyPlan::Distrust;

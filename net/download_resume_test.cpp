@@ -70,6 +70,11 @@ TEST(DownloadResume, PlansTheBodyByStatusAndRange) {
       {0, 200, {}, BodyPlan::Fresh},
       {400, 416, {}, BodyPlan::Distrust},
       {400, 404, {}, BodyPlan::Distrust},
+      {400, 410, {}, BodyPlan::Distrust},
+      {400, 500, {}, BodyPlan::NotABody},
+      {400, 503, {}, BodyPlan::NotABody},
+      {400, 408, {}, BodyPlan::NotABody},
+      {400, 429, {}, BodyPlan::NotABody},
       {0, 404, {}, BodyPlan::NotABody},
       {0, 401, {}, BodyPlan::NotABody},
   };

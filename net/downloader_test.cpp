@@ -522,6 +522,15 @@ TEST_F(DownloaderTest, ARedirectDuringAResumedAttemptKeepsTheRange) {
   EXPECT_EQ(journal.Count("Downloader, resuming from byte: 16484"), 2u);
 }
 
+// A server in trouble for a moment must not cost the bytes already on disk.
+TEST_F(DownloaderTest, AServerErrorToAResumeKeepsTheBytesAndAsksForTheSameRange) {
+  platform->answers = {CutAfter(16484), Status(503), Rest(16484)};
+  EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed);
+  EXPECT_EQ(platform->sentHeaders,
+            (std::vector<std::wstring>{L"", kRangeFrom16484, kRangeFrom16484}));
+  EXPECT_TRUE(IsWholeFile(platform->fileContent, 40000));
+}
+
 TEST_F(DownloaderTest, ResumedAttemptsCountAmongTheFive) {
   platform->answers = {CutAfter(100)};
   for (uint64_t from = 100; from < 500; from += 100) {
