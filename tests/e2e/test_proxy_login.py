@@ -100,7 +100,7 @@ class ProxyLoginTest(il.RoadTestCase):
 
     def test_typed_login_carries_download_and_waiting_telemetry(self):
         road = self.new_road("proxy-login")
-        run, window = self.open_road(road)
+        run, window = self.open_road(road, telemetry=False)
         il.press_install(window)
         prompt = self.wait_prompt()
         il.shot("proxy-prompt")
@@ -129,7 +129,7 @@ class ProxyLoginTest(il.RoadTestCase):
 
     def test_cancelled_prompt_fails_the_download_and_telemetry_never_prompts(self):
         road = self.new_road("proxy-cancel")
-        run, window = self.open_road(road)
+        run, window = self.open_road(road, telemetry=False)
         il.press_install(window)
         prompt = self.wait_prompt()
         il.shot("proxy-prompt-cancel")
