@@ -70,30 +70,41 @@ class ReturningUserTest(il.RoadTestCase):
         self.assert_utm_sent(e2e.stat_requests(), SPRING)
         self.assert_handoff(road)
 
-    def test_a_scanner_opening_the_package_briefly_is_waited_out(self):
-        # The scanner and the installer race for the package the moment the download closes
-        # it, as on a user's machine; on a busy machine the installer can win. A run where
-        # the scanner only got the package after the installation is not this road, and is
-        # tried again (a product that does not wait fails every try: no W line, no install).
-        for attempt in range(3):
+    def install_with_scanner(self, name, hold_ms, outcome):
+        """Installs with a stand-in scanner that holds the fresh package for hold_ms.
+        The scanner and the installer race for the package the moment the download closes
+        it, as on a user's machine, and on a busy machine the installer can win: outcome(run)
+        gives None for such a run, which is tried again (three times at most; a product that
+        does not wait fails every try), else what the test goes on with.
+        Returns (run, road, scanner, outcome)."""
+        for _ in range(3):
             scanners = []
 
             def start_scanner(road):
-                scanner = il.Scanner(road, 3000)
+                scanner = il.Scanner(road, hold_ms)
                 self.assertTrue(scanner.wait_watching(), "the scanner did not start")
                 scanners.append(scanner)
 
             e2e.reset_stat()
-            run, road = self.install("scanner", "utm=scan&" + HANDOFF,
-                                     before_install=start_scanner)
+            run, road = self.install(name, "utm=scan&" + HANDOFF, before_install=start_scanner)
+            result = outcome(run)
+            if result is not None:
+                return run, road, scanners[0], result
+            scanners[0].process.kill()
+            scanners[0].process.wait(timeout=30)
+        self.fail("the scanner never had the package first")
+
+    def test_a_scanner_opening_the_package_briefly_is_waited_out(self):
+        def installed(run):
             self.assertEqual(il.wait_for_exit(run, 90), e2e.EXIT_INSTALLED,
                              "the window did not close")
-            scanner_lost = (("W", WAITING) not in run.journal() and
-                            any(m.startswith("Failed delete file") for _, m in run.journal()))
-            if not scanner_lost:
-                break
-            scanners[0].process.wait(timeout=30)
-        scanned = scanners[0].lines()
+            journal = run.journal()
+            installer_won = (("W", WAITING) not in journal and
+                             any(m.startswith("Failed delete file") for _, m in journal))
+            return None if installer_won else True
+
+        run, road, scanner, _ = self.install_with_scanner("scanner", 3000, installed)
+        scanned = scanner.lines()
         self.assertEqual(len(scanned), 3, scanned)
         self.assertTrue(scanned[1].startswith("held Cumulo-"), scanned)
         self.assertEqual(scanned[2], "released " + scanned[1][5:])
@@ -104,29 +115,17 @@ class ReturningUserTest(il.RoadTestCase):
         self.assert_handoff(road)
 
     def test_a_lock_longer_than_the_wait_takes_the_failure_road(self):
-        # As in the brief lock's road, a run that the installer wins (installed, no wait) is
-        # not this road and is tried again.
-        for attempt in range(3):
-            scanners = []
-
-            def start_scanner(road):
-                scanner = il.Scanner(road, 40000)
-                self.assertTrue(scanner.wait_watching(), "the scanner did not start")
-                scanners.append(scanner)
-
-            e2e.reset_stat()
-            run, road = self.install("longlock", "utm=scan&" + HANDOFF,
-                                     before_install=start_scanner)
-            dialog = e2e.wait_until(
+        def error_dialog(run):
+            found = e2e.wait_until(
                 lambda: il.find_caption_window(0.1) or (not run.running() and "exited"), 90)
-            if dialog != "exited":
-                break
+            self.assertIsNotNone(found, "no error dialog appeared")
+            if found != "exited":
+                return found
             self.assertEqual(run.wait(), e2e.EXIT_INSTALLED)
             self.assertNotIn(("W", WAITING), run.journal())
-            scanners[0].process.kill()
-            scanners[0].process.wait(timeout=30)
-        self.assertNotEqual(dialog, "exited", "the scanner never had the package first")
-        self.assertIsNotNone(dialog, "no error dialog appeared")
+            return None
+
+        run, road, _, dialog = self.install_with_scanner("longlock", 40000, error_dialog)
         il.shot("longlock-error-dialog")
         names = lambda: e2e.stat_event_names()  # noqa: E731
         self.assertTrue(e2e.wait_until(lambda: {"error", "error_del_temp"} <= set(names()), 10))
