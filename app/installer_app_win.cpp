@@ -15,6 +15,7 @@
 #include "install/install_procedure.h"
 #include "net/metric_sender.h"
 #include "ui/installer_dialog.h"
+#include "ui/ui_language_win.h"
 
 namespace cumulo {
 
@@ -92,9 +93,10 @@ ExitCode InstallerApp::Run() {
   const AuthHandoff handoff = SettleAttribution(ops);
 
   LogInfo(L"Starting GUI Installer...");
+  const Language language = SettleLanguage(sender.get());
   std::optional<WindowEnd> end;
   {
-    InstallerDialog dialog(sender, handoff, nullptr);
+    InstallerDialog dialog(sender, handoff, language, nullptr);
     end = dialog.DoModal();
     LogInfo(L"GUI Installer Finished.");
   }

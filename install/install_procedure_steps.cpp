@@ -1,5 +1,7 @@
 #include "install/install_procedure_steps.h"
 
+#include <utility>
+
 #include "build_config.h"
 #include "install/temp_file_list.h"
 
@@ -9,27 +11,27 @@ std::wstring SetupPackageUrl(const std::wstring& distributionHost) {
   return L"https://" + distributionHost + L"/cumulo/Cumulo_setup_offline.exe";
 }
 
-namespace {
-
-// Always after the step's own event: the window's "error" follows the outcome, so it must
-// not overtake the event that explains it.
-void Publish(InstallShared& shared, InstallOutcome outcome) {
-  shared.installOutcome.exchange(outcome);
-}
-
-}  // namespace
-
-void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
+void RunInstallProcedure(const InstallJob& job, InstallPlatform& platform,
                          const JournalWriter& journal) {
-  MetricSender& metrics = *shared.metricSender;
-  shared.failedSetupLogPath.clear();
+  MetricSender& metrics = *job.metricSender;
+  // Always after the step's own event: the window's "error" follows the result, so the
+  // result must not overtake the event that explains it.
+  // Without a receiver no window takes the result.
+  const auto report = [&job](InstallResult result) {
+    return job.progress ? job.progress->Finished(std::move(result)) : false;
+  };
+  const auto finish = [&report](InstallOutcome outcome) {
+    InstallResult result;
+    result.outcome = outcome;
+    return report(std::move(result));
+  };
 
   if (platform.IsClientRunning()) {
     journal(L"Cumulo application is already running, trying to close...", LogLevel::Info);
     if (!platform.CloseRunningClient()) {
       journal(L"Failer close running Cumulo application.", LogLevel::Error);
       metrics.SendMetric(L"error_cumulo_close_running", 1);
-      Publish(shared, InstallOutcome::ClientStillRunning);
+      finish(InstallOutcome::ClientStillRunning);
       return;
     }
   }
@@ -39,32 +41,35 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
     const uint32_t error = platform.LastError();
     journal(L"Failed get temporary folder path.", LogLevel::Error);
     metrics.SendMetric(L"error_path_get", static_cast<int32_t>(error));
-    Publish(shared, InstallOutcome::PathUnavailable);
+    finish(InstallOutcome::PathUnavailable);
     return;
   }
   if (platform.GetProfileFolder().empty()) {
     journal(L"Failed get home folder path.", LogLevel::Error);
     metrics.SendMetric(L"error_home_path", 1);
-    Publish(shared, InstallOutcome::PathUnavailable);
+    finish(InstallOutcome::PathUnavailable);
     return;
   }
-  shared.progressPercent.store(0);
 
   const std::wstring unique = platform.MakeUniqueName();
   const std::wstring setupFile = temp + L"Cumulo-" + unique + L".exe";
   const std::wstring logFile = temp + L"Cumulo-" + unique + L".log";
 
   TempFileList tempFiles(
-      shared.metricSender,
+      job.metricSender,
       [&platform](const std::wstring& path, uint32_t& error) {
         return platform.RemoveFile(path, error);
       },
       journal);
 
   const std::wstring userAgent = L"CumuloWindows " + metrics.GetInstallationId();
-  ProgressCallback progress = [&shared](uint32_t received, uint32_t total) {
-    if (total != 0 && shared.progress) shared.progress->DownloadProgress(received, total);
-  };
+  // The downloader reports only while the total is known and non-zero.
+  ProgressCallback progress;
+  if (job.progress) {
+    progress = [sink = job.progress.get()](uint32_t received, uint32_t total) {
+      sink->DownloadProgress(received, total);
+    };
+  }
   tempFiles.Add(setupFile);  // before the download, so that a partial file goes too
 
   const std::wstring packageUrl = SetupPackageUrl(build_config::kDistributionHost);
@@ -90,8 +95,8 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
     }
     if (downloaded != DownloadCode::Completed) {
       metrics.SendMetric(L"error_cumulo_download", 1);
-      Publish(shared, downloaded == DownloadCode::DiskFull ? InstallOutcome::NoDiskSpace
-                                                           : InstallOutcome::DownloadFailed);
+      finish(downloaded == DownloadCode::DiskFull ? InstallOutcome::NoDiskSpace
+                                                  : InstallOutcome::DownloadFailed);
       return;
     }
     setup = platform.RunSetup(params);
@@ -100,24 +105,23 @@ void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
     // The runner has reported the refusal; the package and any log of an earlier attempt
     // go, and the window shows an unexpected error.
     tempFiles.Add(logFile);
-    Publish(shared, InstallOutcome::DownloadFailed);
+    finish(InstallOutcome::DownloadFailed);
     return;
   }
   if (setup != SetupResult::Succeeded) {
-    // The log stays for the Journal button; the window decides its fate.
-    shared.failedSetupLogPath = logFile;
-    Publish(shared, InstallOutcome::SetupFailed);
-    // Read after publishing: a window that closed before it could see the outcome has left
-    // the log to the worker.
-    if (shared.windowClosed.load() && !shared.failedLogClaimed.exchange(true)) {
-      tempFiles.Add(logFile);
-    }
+    // The log stays for the Journal button, unless no window is left to offer it.
+    InstallResult result;
+    result.outcome = InstallOutcome::SetupFailed;
+    result.failedSetupLogPath = logFile;
+    if (!report(std::move(result))) tempFiles.Add(logFile);
     return;
   }
   tempFiles.Add(logFile);
-  shared.clientStarted.store(platform.LaunchClient(shared.handoff));
+  InstallResult result;
+  result.outcome = InstallOutcome::Succeeded;
+  result.clientStarted = platform.LaunchClient(job.handoff);
   metrics.SendMetric(L"setup_run", 1);
-  Publish(shared, InstallOutcome::Succeeded);
+  report(std::move(result));
 }
 
 }  // namespace cumulo

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "install/install_shared.h"
+#include "install/install_job.h"
 #include "install/journal_writer.h"
 #include "install/setup_runner.h"
 #include "net/downloader.h"
@@ -41,8 +41,8 @@ class InstallPlatform {
 // "https://" + the distribution host + the package's path.
 std::wstring SetupPackageUrl(const std::wstring& distributionHost);
 
-// Runs one installation and publishes exactly one final outcome into `shared`.
-void RunInstallProcedure(InstallShared& shared, InstallPlatform& platform,
+// Runs one installation and reports exactly one result through `job.progress`.
+void RunInstallProcedure(const InstallJob& job, InstallPlatform& platform,
                          const JournalWriter& journal = WriteToProcessJournal);
 
 }  // namespace cumulo

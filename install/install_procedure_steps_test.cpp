@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
 #include <thread>
 #include <vector>
@@ -15,8 +16,18 @@ namespace {
 
 struct RecordingProgress : InstallProgress {
   std::vector<std::pair<uint32_t, uint32_t>> reports;
+  std::vector<InstallResult> results;
+  bool windowLeft = true;  // whether Finished finds a window to take the result
   void DownloadProgress(uint32_t received, uint32_t total) override {
     reports.emplace_back(received, total);
+  }
+  bool Finished(InstallResult result) override {
+    results.push_back(std::move(result));
+    return windowLeft;
+  }
+  // The outcome reported so far; Running before the result.
+  InstallOutcome Outcome() const {
+    return results.empty() ? InstallOutcome::Running : results.back().outcome;
   }
 };
 
@@ -43,7 +54,6 @@ class FakeInstallPlatform : public InstallPlatform {
   std::vector<std::wstring> calls;
   SetupParams setupParams;
   std::wstring userAgent, url, downloadPath;
-  InstallShared* shared = nullptr;
   std::vector<InstallOutcome> outcomeAtDelete;
 
   bool IsClientRunning() override { return clientRunning; }
@@ -62,7 +72,10 @@ class FakeInstallPlatform : public InstallPlatform {
     userAgent = agent;
     url = u;
     downloadPath = path;
-    for (const auto& p : progressReports) progress(p.first, p.second);
+    // As the downloader, which calls only a callback it was given.
+    if (progress) {
+      for (const auto& p : progressReports) progress(p.first, p.second);
+    }
     return download;
   }
   SetupResult RunSetup(const SetupParams& params) override {
@@ -87,7 +100,7 @@ class FakeInstallPlatform : public InstallPlatform {
   }
   bool RemoveFile(const std::wstring& path, uint32_t& error) override {
     calls.push_back(L"delete " + path);
-    outcomeAtDelete.push_back(shared->installOutcome.load());
+    outcomeAtDelete.push_back(progress->Outcome());
     if (undeletable.count(path) == 0) return true;
     error = 32;
     return false;
@@ -100,30 +113,28 @@ struct ProcedureRun {
   std::wstring failedLog;
   std::vector<std::wstring> events;
   std::vector<std::wstring> lines;
-  int32_t percent = -1;
+  size_t results = 0;  // how many results were reported
 };
 
-// The window's bar stands at 37 % from an earlier run.
 ProcedureRun RunWith(FakeInstallPlatform& platform, bool windowClosed = false) {
   MetricRecorder recorder;
-  InstallShared shared;
-  shared.windowClosed = windowClosed;
-  shared.metricSender = recorder.MakeSender(L"WCid42");
-  shared.handoff = {"u@x", "tok"};
-  shared.progress = platform.progress;
-  shared.installOutcome = InstallOutcome::Running;
-  shared.progressPercent = 37;
-  shared.failedSetupLogPath = L"stale";
-  platform.shared = &shared;
+  InstallJob job;
+  job.metricSender = recorder.MakeSender(L"WCid42");
+  job.handoff = {"u@x", "tok"};
+  job.progress = platform.progress;
+  platform.progress->windowLeft = !windowClosed;
   ProcedureRun run;
-  RunInstallProcedure(shared, platform, [&run](const std::wstring& m, LogLevel level) {
+  RunInstallProcedure(job, platform, [&run](const std::wstring& m, LogLevel level) {
     run.lines.push_back(std::wstring(level == LogLevel::Info ? L"I " : level == LogLevel::Error ? L"E " : L"W ") + m);
   });
-  run.outcome = shared.installOutcome.load();
-  run.failedLog = shared.failedSetupLogPath;
-  run.clientStarted = shared.clientStarted.load();
-  run.percent = shared.progressPercent.load();
-  run.events = DrainEvents(shared.metricSender, recorder);
+  const auto& results = platform.progress->results;
+  run.results = results.size();
+  if (!results.empty()) {
+    run.outcome = results.back().outcome;
+    run.failedLog = results.back().failedSetupLogPath;
+    run.clientStarted = results.back().clientStarted;
+  }
+  run.events = DrainEvents(job.metricSender, recorder);
   return run;
 }
 
@@ -134,11 +145,11 @@ const std::wstring kLog = L"C:\\T\\Cumulo-0123.log";
 
 TEST(InstallProcedure, SuccessRoad) {
   FakeInstallPlatform platform;
-  platform.progressReports = {{16384, 40000}, {40000, 40000}, {5, 0}};
+  platform.progressReports = {{16384, 40000}, {40000, 40000}};
   const ProcedureRun run = RunWith(platform);
+  EXPECT_EQ(run.results, 1u);
   EXPECT_EQ(run.outcome, InstallOutcome::Succeeded);
   EXPECT_EQ(run.failedLog, L"");
-  EXPECT_EQ(run.percent, 0);
   EXPECT_EQ(run.events, std::vector<std::wstring>{L"setup_run:1"});
   EXPECT_TRUE(run.lines.empty());
   EXPECT_EQ(platform.calls, (std::vector<std::wstring>{L"download", L"setup", L"launch u@x",
@@ -149,7 +160,7 @@ TEST(InstallProcedure, SuccessRoad) {
   EXPECT_EQ(platform.url, std::wstring(L"https://") + build_config::kDistributionHost +
                               L"/cumulo/Cumulo_setup_offline.exe");
   EXPECT_EQ(platform.downloadPath, kExe);
-  // A report without a total is never passed on.
+  // Each of the downloader's reports reaches the window.
   EXPECT_EQ(platform.progress->reports,
             (std::vector<std::pair<uint32_t, uint32_t>>{{16384, 40000}, {40000, 40000}}));
   EXPECT_EQ(platform.setupParams.workingDirectory, L"C:\\T\\");
@@ -169,7 +180,6 @@ TEST(InstallProcedure, OutcomeTable) {
     std::vector<std::wstring> lines;
     std::vector<std::wstring> calls;
     std::wstring failedLog;
-    int32_t percent;  // the bar goes back to 0 once the download is about to start
   };
   const std::vector<Case> cases = {
       {"client closes",
@@ -178,7 +188,7 @@ TEST(InstallProcedure, OutcomeTable) {
        {L"setup_run:1"},
        {L"I Cumulo application is already running, trying to close..."},
        {L"close", L"download", L"setup", L"launch u@x", L"delete " + kExe, L"delete " + kLog},
-       L"", 0},
+       L""},
       {"client stays",
        [](FakeInstallPlatform& p) {
          p.clientRunning = true;
@@ -189,7 +199,7 @@ TEST(InstallProcedure, OutcomeTable) {
        {L"I Cumulo application is already running, trying to close...",
         L"E Failer close running Cumulo application."},
        {L"close"},
-       L"", 37},
+       L""},
       {"no temp folder",
        [](FakeInstallPlatform& p) {
          p.temp.clear();
@@ -199,49 +209,49 @@ TEST(InstallProcedure, OutcomeTable) {
        {L"error_path_get:3"},
        {L"E Failed get temporary folder path."},
        {},
-       L"", 37},
+       L""},
       {"no profile folder",
        [](FakeInstallPlatform& p) { p.profile.clear(); },
        InstallOutcome::PathUnavailable,
        {L"error_home_path:1"},
        {L"E Failed get home folder path."},
        {},
-       L"", 37},
+       L""},
       {"disk full",
        [](FakeInstallPlatform& p) { p.download = DownloadCode::DiskFull; },
        InstallOutcome::NoDiskSpace,
        {L"error_cumulo_download:1"},
        {},
        {L"download", L"delete " + kExe},
-       L"", 0},
+       L""},
       {"download retries spent",
        [](FakeInstallPlatform& p) { p.download = DownloadCode::Retry; },
        InstallOutcome::DownloadFailed,
        {L"error_cumulo_download:1"},
        {},
        {L"download", L"delete " + kExe},
-       L"", 0},
+       L""},
       {"access denied",
        [](FakeInstallPlatform& p) { p.download = DownloadCode::AccessDenied; },
        InstallOutcome::DownloadFailed,
        {L"error_cumulo_download:1"},
        {},
        {L"download", L"delete " + kExe},
-       L"", 0},
+       L""},
       {"setup fails",
        [](FakeInstallPlatform& p) { p.setupSucceeds = false; },
        InstallOutcome::SetupFailed,
        {},
        {},
        {L"download", L"setup", L"delete " + kExe},
-       kLog, 0},
+       kLog},
       {"package refused",
        [](FakeInstallPlatform& p) { p.setupUntrusted = true; },
        InstallOutcome::DownloadFailed,
        {},
        {},
        {L"download", L"setup", L"delete " + kExe, L"delete " + kLog},
-       L"", 0},
+       L""},
       {"damaged package fetched again",
        [](FakeInstallPlatform& p) {
          p.setupAnswers = {SetupResult::Damaged, SetupResult::Succeeded};
@@ -251,7 +261,7 @@ TEST(InstallProcedure, OutcomeTable) {
        {L"W Setup package damaged, downloading it once more from byte 0."},
        {L"download", L"setup", L"download again " + kExe, L"setup", L"launch u@x",
         L"delete " + kExe, L"delete " + kLog},
-       L"", 0},
+       L""},
       {"damaged twice",
        [](FakeInstallPlatform& p) {
          p.setupAnswers = {SetupResult::Damaged, SetupResult::Damaged};
@@ -261,7 +271,7 @@ TEST(InstallProcedure, OutcomeTable) {
        {L"W Setup package damaged, downloading it once more from byte 0."},
        {L"download", L"setup", L"download again " + kExe, L"setup", L"delete " + kExe,
         L"delete " + kLog},
-       L"", 0},
+       L""},
       {"damaged, and the second download fails",
        [](FakeInstallPlatform& p) {
          p.setupAnswers = {SetupResult::Damaged};
@@ -271,7 +281,7 @@ TEST(InstallProcedure, OutcomeTable) {
        {L"error_cumulo_download:1"},
        {L"W Setup package damaged, downloading it once more from byte 0."},
        {L"download", L"setup", L"download again " + kExe, L"delete " + kExe},
-       L"", 0},
+       L""},
       {"package cannot be deleted after failed setup",
        [](FakeInstallPlatform& p) {
          p.setupSucceeds = false;
@@ -281,7 +291,7 @@ TEST(InstallProcedure, OutcomeTable) {
        {L"error_del_temp:32"},
        {L"E Failed delete file: " + kExe},
        {L"download", L"setup", L"delete " + kExe},
-       kLog, 0},
+       kLog},
       {"both files stay after success",
        [](FakeInstallPlatform& p) {
          p.undeletable = {kExe, kLog};
@@ -290,7 +300,7 @@ TEST(InstallProcedure, OutcomeTable) {
        {L"setup_run:1", L"error_del_temp:32", L"error_del_temp:32"},
        {L"E Failed delete file: " + kExe, L"E Failed delete file: " + kLog},
        {L"download", L"setup", L"launch u@x", L"delete " + kExe, L"delete " + kLog},
-       L"", 0},
+       L""},
       {"no GUID",
        [](FakeInstallPlatform& p) {
          p.unique.clear();
@@ -300,19 +310,19 @@ TEST(InstallProcedure, OutcomeTable) {
        {L"error_cumulo_download:1"},
        {},
        {L"download", L"delete C:\\T\\Cumulo-.exe"},
-       L"", 0},
+       L""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeInstallPlatform platform;
     c.arrange(platform);
     const ProcedureRun run = RunWith(platform);
+    EXPECT_EQ(run.results, 1u);
     EXPECT_EQ(run.outcome, c.outcome);
     EXPECT_EQ(run.events, c.events);
     EXPECT_EQ(run.lines, c.lines);
     EXPECT_EQ(platform.calls, c.calls);
     EXPECT_EQ(run.failedLog, c.failedLog);
-    EXPECT_EQ(run.percent, c.percent);
     for (const InstallOutcome seen : platform.outcomeAtDelete) EXPECT_EQ(seen, c.outcome);
   }
 }
@@ -322,7 +332,6 @@ TEST(InstallProcedure, ALogNoWindowIsLeftToOfferGoesWithTheTemporaryFiles) {
   platform.setupSucceeds = false;
   const ProcedureRun run = RunWith(platform, true);
   EXPECT_EQ(run.outcome, InstallOutcome::SetupFailed);
-  EXPECT_EQ(run.percent, 0);
   EXPECT_EQ(platform.calls, (std::vector<std::wstring>{L"download", L"setup", L"delete " + kExe,
                                                        L"delete " + kLog}));
   EXPECT_TRUE(run.events.empty());
@@ -335,8 +344,17 @@ TEST(InstallProcedure, ALogNoWindowIsLeftToOfferGoesWithTheTemporaryFiles) {
 }
 
 TEST(InstallProcedure, TheStepsEventIsQueuedBeforeItsOutcomeIsSeen) {
-  // A window that reports the moment it sees the outcome, as a poll can: its "error" must
-  // come after the worker's event every time.
+  // A window that reports the moment it has the result: its "error" must come after the
+  // worker's event every time.
+  // Says the moment the result arrives, from the worker's thread, as a posted report can.
+  struct SignallingProgress : InstallProgress {
+    std::atomic<bool> finished{false};
+    void DownloadProgress(uint32_t, uint32_t) override {}
+    bool Finished(InstallResult) override {
+      finished = true;
+      return true;
+    }
+  };
   const std::vector<std::pair<std::function<void(FakeInstallPlatform&)>, std::wstring>> paths = {
       {[](FakeInstallPlatform& p) {
          p.clientRunning = true;
@@ -351,19 +369,19 @@ TEST(InstallProcedure, TheStepsEventIsQueuedBeforeItsOutcomeIsSeen) {
   for (const auto& [arrange, event] : paths) {
     for (int round = 0; round < 50; ++round) {
       MetricRecorder recorder;
-      InstallShared shared;
-      shared.metricSender = recorder.MakeSender();
-      shared.installOutcome = InstallOutcome::Running;
+      InstallJob job;
+      job.metricSender = recorder.MakeSender();
       FakeInstallPlatform platform;
       arrange(platform);
-      platform.shared = &shared;
+      auto seen = std::make_shared<SignallingProgress>();
+      job.progress = seen;
       std::thread worker(
-          [&] { RunInstallProcedure(shared, platform, [](const std::wstring&, LogLevel) {}); });
-      while (shared.installOutcome.load() == InstallOutcome::Running) {
+          [&] { RunInstallProcedure(job, platform, [](const std::wstring&, LogLevel) {}); });
+      while (!seen->finished.load()) {
       }
-      shared.metricSender->SendMetric(L"error", 1);
+      job.metricSender->SendMetric(L"error", 1);
       worker.join();
-      const auto events = DrainEvents(shared.metricSender, recorder);
+      const auto events = DrainEvents(job.metricSender, recorder);
       ASSERT_EQ(events, (std::vector<std::wstring>{event, L"error:1"})) << round;
     }
   }
@@ -377,14 +395,17 @@ TEST(InstallProcedure, UnsupportedArchitectureAsksForNoDrivers) {
 }
 
 TEST(InstallProcedure, RunsWithoutAProgressReceiver) {
-  MetricRecorder recorder;
-  InstallShared shared;
-  shared.metricSender = recorder.MakeSender();
-  FakeInstallPlatform platform;
-  platform.progressReports = {{1, 10}, {10, 10}};
-  platform.shared = &shared;
-  RunInstallProcedure(shared, platform, [](const std::wstring&, LogLevel) {});
-  EXPECT_EQ(shared.installOutcome.load(), InstallOutcome::Succeeded);
+  for (bool setupSucceeds : {true, false}) {
+    MetricRecorder recorder;
+    InstallJob job;
+    job.metricSender = recorder.MakeSender();
+    FakeInstallPlatform platform;
+    platform.progressReports = {{1, 10}, {10, 10}};
+    platform.setupSucceeds = setupSucceeds;
+    RunInstallProcedure(job, platform, [](const std::wstring&, LogLevel) {});
+    // No window takes a failed setup's log, so it goes with the package.
+    EXPECT_EQ(platform.calls.back(), L"delete " + kLog) << setupSucceeds;
+  }
 }
 
 // The setup counts as a success either way; whether a client was seen goes to the window.

@@ -26,8 +26,7 @@ class SystemInstallPlatform : public InstallPlatform {
 
   DownloadCode Download(const std::wstring& userAgent, const std::wstring& url,
                         const std::wstring& path, ProgressCallback progress) override {
-    downloader_ = std::make_unique<Downloader>(metricSender_, userAgent, 5);
-    downloader_->progress = std::move(progress);
+    downloader_ = std::make_unique<Downloader>(metricSender_, userAgent, 5, std::move(progress));
     return downloader_->Download(url, path);
   }
 
@@ -65,10 +64,10 @@ InstallWorkers& Workers() {
 
 }  // namespace
 
-bool StartInstallProcedure(std::shared_ptr<InstallShared> shared) {
-  return Workers().Start(std::move(shared), [](InstallShared& state) {
-    SystemInstallPlatform platform(state.metricSender);
-    RunInstallProcedure(state, platform);
+bool StartInstallProcedure(InstallJob job) {
+  return Workers().Start(std::move(job), [](const InstallJob& own) {
+    SystemInstallPlatform platform(own.metricSender);
+    RunInstallProcedure(own, platform);
   });
 }
 

@@ -13,14 +13,16 @@ std::thread InstallWorkers::DefaultThreadFactory(std::function<void()> work) {
   return std::thread(std::move(work));
 }
 
-bool InstallWorkers::Start(std::shared_ptr<InstallShared> shared,
-                           std::function<void(InstallShared&)> procedure) {
+bool InstallWorkers::Start(InstallJob job, std::function<void(const InstallJob&)> procedure) {
+  std::shared_ptr<InstallProgress> progress = job.progress;
   std::thread thread;
   try {
-    thread = factory_([shared, procedure = std::move(procedure)] { procedure(*shared); });
+    thread = factory_([job = std::move(job), procedure = std::move(procedure)] { procedure(job); });
   } catch (const std::system_error&) {
-    // Without a worker the outcome would stay InstallOutcome::Running and the window would wait for ever.
-    shared->installOutcome.exchange(InstallOutcome::DownloadFailed);
+    // Without a worker no result would come, and the window would wait for ever.
+    InstallResult result;
+    result.outcome = InstallOutcome::DownloadFailed;
+    if (progress) progress->Finished(std::move(result));
     return false;
   }
   std::lock_guard<std::mutex> lock(mutex_);

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "install/install_shared.h"
+#include "install/install_job.h"
 
 namespace cumulo {
 
@@ -22,11 +22,10 @@ class InstallWorkers {
   InstallWorkers(const InstallWorkers&) = delete;
   InstallWorkers& operator=(const InstallWorkers&) = delete;
 
-  // Runs `procedure` on a new thread with its own reference to `shared`. When no thread
-  // can be made, publishes InstallOutcome::DownloadFailed (an unexpected error for the window) and
+  // Runs `procedure` on a new thread with its own copy of `job`. When no thread can be
+  // made, reports InstallOutcome::DownloadFailed (an unexpected error for the window) and
   // returns false.
-  [[nodiscard]] bool Start(std::shared_ptr<InstallShared> shared,
-                           std::function<void(InstallShared&)> procedure);
+  [[nodiscard]] bool Start(InstallJob job, std::function<void(const InstallJob&)> procedure);
   void WaitAll();
 
   static std::thread DefaultThreadFactory(std::function<void()> work);

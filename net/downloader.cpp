@@ -32,11 +32,13 @@ std::chrono::milliseconds DownloadPlatform::StallLimit() {
 }
 
 Downloader::Downloader(std::shared_ptr<MetricSender> metricSender, std::wstring userAgent,
-                       uint32_t maxAttempts, std::shared_ptr<DownloadPlatform> platform)
+                       uint32_t maxAttempts, std::shared_ptr<DownloadPlatform> platform,
+                       ProgressCallback progress)
     : metricSender_(std::move(metricSender)),
       userAgent_(std::move(userAgent)),
       maxAttempts_(maxAttempts),
-      platform_(std::move(platform)) {}
+      platform_(std::move(platform)),
+      progress_(std::move(progress)) {}
 
 Downloader::~Downloader() = default;
 
@@ -185,8 +187,8 @@ AttemptResult Downloader::Attempt(const std::wstring& url, const std::wstring& p
       if (const uint32_t error = file->Write(buffer.data(), got)) return FileFailure(error);
       received += got;
       resume.written = received;
-      if (total != 0 && progress) {
-        progress(static_cast<uint32_t>(received), static_cast<uint32_t>(total));
+      if (total != 0 && progress_) {
+        progress_(static_cast<uint32_t>(received), static_cast<uint32_t>(total));
       }
     }
   }

@@ -34,11 +34,13 @@ using ProgressCallback = std::function<void(uint32_t received, uint32_t total)>;
 
 class Downloader {
  public:
+  // `progress` hears of each block written while the total is known and non-zero.
   Downloader(std::shared_ptr<MetricSender> metricSender, std::wstring userAgent,
-             uint32_t maxAttempts);
+             uint32_t maxAttempts, ProgressCallback progress = {});
   // Any platform; tests pass scripted requests and files.
   Downloader(std::shared_ptr<MetricSender> metricSender, std::wstring userAgent,
-             uint32_t maxAttempts, std::shared_ptr<DownloadPlatform> platform);
+             uint32_t maxAttempts, std::shared_ptr<DownloadPlatform> platform,
+             ProgressCallback progress = {});
   ~Downloader();
 
   // The whole download; blocks the calling thread.
@@ -48,8 +50,6 @@ class Downloader {
   // The file once more from byte 0 (a completed download whose content proved damaged),
   // with the attempts that the last Download left unused; Retry when none is left.
   [[nodiscard]] DownloadCode DownloadAgain(const std::wstring& url, const std::wstring& path);
-
-  ProgressCallback progress;  // may be empty
 
  private:
   DownloadCode RunAttempts(const std::wstring& url, const std::wstring& path, uint32_t attempts);
@@ -64,6 +64,7 @@ class Downloader {
   std::wstring userAgent_;
   uint32_t maxAttempts_;
   std::shared_ptr<DownloadPlatform> platform_;
+  ProgressCallback progress_;  // may be empty
   uint32_t attemptsMade_ = 0;  // by the last Download, redirects not counted
 };
 

@@ -30,8 +30,8 @@ std::shared_ptr<DownloadPlatform> SystemDownloadPlatform() {
 
 // Defined beside the platform, so the portable library needs nothing of the Win32 one.
 Downloader::Downloader(std::shared_ptr<MetricSender> metricSender, std::wstring userAgent,
-                       uint32_t maxAttempts)
+                       uint32_t maxAttempts, ProgressCallback progress)
     : Downloader(std::move(metricSender), std::move(userAgent), maxAttempts,
-                 SystemDownloadPlatform()) {}
+                 SystemDownloadPlatform(), std::move(progress)) {}
 
 }  // namespace cumulo

@@ -177,9 +177,9 @@ class DownloaderTest : public ::testing::Test {
   DownloaderTest()
       : sender(recorder.MakeSender()),
         platform(std::make_shared<Platform>()),
-        downloader(std::make_unique<Downloader>(sender, L"CumuloWindows WCtest", 5, platform)) {
-    downloader->progress = [this](uint32_t r, uint32_t t) { calls.push_back({r, t}); };
-  }
+        downloader(std::make_unique<Downloader>(
+            sender, L"CumuloWindows WCtest", 5, platform,
+            [this](uint32_t r, uint32_t t) { calls.push_back({r, t}); })) {}
 
   AttemptResult Try(const Answer& a) {
     platform->answers = {a};
@@ -375,7 +375,7 @@ TEST_F(DownloaderTest, AFileFailureEndsTheDownloadAfterOneAttempt) {
 }
 
 TEST(DownloaderStandIn, WithoutAPlatformEveryAttemptIsRetried) {
-  Downloader d(nullptr, L"ua", 3, nullptr);
+  Downloader d(nullptr, L"ua", 3, std::shared_ptr<DownloadPlatform>());
   EXPECT_EQ(d.Download(L"https://h/f", L"dest"), DownloadCode::Retry);
 }
 

@@ -7,6 +7,7 @@
 
 #include "install/auth_handoff.h"
 #include "net/metric_sender.h"
+#include "ui/ui_language.h"
 #include "ui/window_view.h"
 
 namespace cumulo {
@@ -16,7 +17,7 @@ class InstallerDialogImpl;
 class InstallerDialog {
  public:
   InstallerDialog(std::shared_ptr<MetricSender> metricSender, const AuthHandoff& handoff,
-                  HWND parent);
+                  Language language, HWND parent);
   ~InstallerDialog();
   // Runs the window until it closes; empty when it could not be created.
   std::optional<WindowEnd> DoModal();

@@ -13,45 +13,14 @@
 #include "ui/setup_error_dialog_win.h"
 #include "ui/text_font_win.h"
 #include "ui/text_measurer_win.h"
-#include "ui/ui_language.h"
 #include "ui/ui_texts.h"
+#include "ui/window_art_win.h"
 #include "ui/window_messages.h"
-#include "win/alpha_blend.h"
-#include "win/gdi_scope.h"
 #include "win/redraw_in_parent.h"
-#include "win/system_library.h"
 
 namespace cumulo {
 
 namespace {
-
-// Settles the interface language from the user's locale, once per window.
-Language SettleLanguage(MetricSender* metricSender) {
-  wchar_t name[85] = {};
-  const int length = GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SISO639LANGNAME, name, 85);
-  const DWORD error = length == 0 ? GetLastError() : 0;
-  const LanguageChoice choice = ChooseLanguage(length != 0, length != 0 ? name : L"", error);
-  if (choice.sendNoLocale && metricSender != nullptr) {
-    metricSender->SendMetric(L"no_locale", static_cast<int32_t>(choice.noLocaleValue));
-  }
-  if (choice.language == Language::Russian) LogInfo(L"Using Russian UI language.");
-  return choice.language;
-}
-
-// The frame function exists from Windows Vista on; it is looked up only on Windows 8 and
-// later, and its library stays loaded for the life of the process.
-void* LoadDwmExtendFrame() {
-  ScopedModule library(LoadSystemLibrary(L"dwmapi.dll"));
-  if (!library) return nullptr;
-  FARPROC entry = GetProcAddress(library.Get(), "DwmExtendFrameIntoClientArea");
-  if (entry == nullptr) return nullptr;
-  (void)library.Release();  // stays loaded while the entry may be called
-  return reinterpret_cast<void*>(entry);
-}
-
-struct FrameMargins {
-  int left, right, top, bottom;  // MARGINS
-};
 
 constexpr LONG kFramelessStyle = static_cast<LONG>(WS_POPUP | WS_CAPTION | DS_CENTER);
 constexpr LONG kFrameBits =
@@ -62,22 +31,33 @@ constexpr UINT kFrameChangedFlags =
 }  // namespace
 
 InstallerDialogImpl::InstallerDialogImpl(std::shared_ptr<MetricSender> metricSender,
-                                         const AuthHandoff& handoff, HWND parent)
+                                         const AuthHandoff& handoff, Language language,
+                                         HWND parent)
     : Dialog(IDD_INSTALLER, parent),
-      metricSender_(metricSender),
-      shared_(std::make_shared<InstallShared>()),
+      metricSender_(std::move(metricSender)),
+      handoff_(handoff),
       progressPoster_(std::make_shared<ProgressPoster>()),
-      language_(SettleLanguage(metricSender.get())),
+      language_(language),
       windows8OrLater_(IsWindows8OrLater()),
       installButton_(windows8OrLater_),
-      model_(*this, shared_, language_) {
-  shared_->handoff = handoff;
-  shared_->metricSender = std::move(metricSender);
-  shared_->progress = progressPoster_;
-  if (windows8OrLater_) {
-    dwmExtendFrame_ = reinterpret_cast<DwmExtendFrameFn>(LoadDwmExtendFrame());
-  }
+      controls_(MakeControlTable()),
+      model_(*this, language_) {
+  // Looked up only on Windows 8 and later, where the window draws its own frame.
+  if (windows8OrLater_) dwmExtendFrame_ = DwmExtendFrameEntry();
   artPreload_ = std::make_unique<ArtPreload>(DisplayScaleOfScreen(), language_);
+}
+
+std::array<SubclassedControl*, kControlCount> InstallerDialogImpl::MakeControlTable() {
+  std::array<SubclassedControl*, kControlCount> table{};
+  table[static_cast<int>(Control::CloseButton)] = &closeButton_;
+  table[static_cast<int>(Control::Title)] = &title_;
+  table[static_cast<int>(Control::Subtitle)] = &subtitle_;
+  table[static_cast<int>(Control::InstallButton)] = &installButton_;
+  table[static_cast<int>(Control::ProgressBar)] = &progressBar_;
+  table[static_cast<int>(Control::PercentLabel)] = &percentLabel_;
+  table[static_cast<int>(Control::Agreement)] = &agreement_;
+  table[static_cast<int>(Control::TermsLink)] = &termsLink_;
+  return table;
 }
 
 void InstallerDialogImpl::DoDataExchange() {
@@ -85,17 +65,7 @@ void InstallerDialogImpl::DoDataExchange() {
 }
 
 SubclassedControl& InstallerDialogImpl::ControlOf(Control control) {
-  switch (control) {
-    case Control::CloseButton: return closeButton_;
-    case Control::Title: return title_;
-    case Control::Subtitle: return subtitle_;
-    case Control::InstallButton: return installButton_;
-    case Control::ProgressBar: return progressBar_;
-    case Control::PercentLabel: return percentLabel_;
-    case Control::Agreement: return agreement_;
-    case Control::TermsLink: break;
-  }
-  return termsLink_;
+  return *controls_[static_cast<int>(control)];
 }
 
 BOOL InstallerDialogImpl::OnInitDialog() {
@@ -107,6 +77,7 @@ BOOL InstallerDialogImpl::OnInitDialog() {
   SetInitialSize(kWindowWidth * scale_, kWindowHeight * scale_);
   SetUpTexts();
   PlaceControls();
+  MakeFonts();
   progressPoster_->Attach(hwnd());
   // The proxy's login prompt, if the download meets one, belongs to this window.
   ProcessProxyCredentials().SetPromptOwner(hwnd());
@@ -125,7 +96,7 @@ BOOL InstallerDialogImpl::OnInitDialog() {
 void InstallerDialogImpl::SetFrameStyle() {
   if (windows8OrLater_ && dwmExtendFrame_ != nullptr) {
     SetWindowLongW(hwnd(), GWL_STYLE, kFramelessStyle);
-    const FrameMargins margins{0, 0, 0, 1};
+    const MARGINS margins{0, 0, 0, 1};
     dwmExtendFrame_(hwnd(), &margins);
     SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, kFrameChangedFlags);
   } else {
@@ -170,6 +141,13 @@ void InstallerDialogImpl::PlaceControls() {
     SetWindowPos(ControlOf(c).hwnd(), nullptr, p.x, p.y, p.width, p.height,
                  SWP_NOACTIVATE | SWP_NOREDRAW);
   }
+}
+
+void InstallerDialogImpl::MakeFonts() {
+  for (Control c : kControlsInOrder) {
+    fonts_[static_cast<int>(c)] = CreateTextFont(c, scale_, windows8OrLater_, false);
+  }
+  linkFocusFont_ = CreateTextFont(Control::TermsLink, scale_, windows8OrLater_, true);
 }
 
 std::optional<Control> InstallerDialogImpl::FocusedControl() {
@@ -239,12 +217,17 @@ std::optional<LRESULT> InstallerDialogImpl::OnMessage(UINT message, WPARAM wPara
     case kWmDownloadProgress:
       model_.OnDownloadProgress(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
       return 0;
-    case WM_DESTROY:
+    case kWmInstallFinished:
+      // Anyone may post the message; only the job's own result counts.
+      if (auto result = progressPoster_->TakeFinished()) model_.OnInstallFinished(*result);
+      return 0;
+    case WM_DESTROY: {
       ReleaseTelemetry();
-      progressPoster_->Detach();
+      const std::optional<InstallResult> untaken = progressPoster_->Detach();
       ProcessProxyCredentials().SetPromptOwner(nullptr);
-      model_.OnWindowGone();
+      model_.OnWindowGone(untaken);
       return std::nullopt;
+    }
     default:
       return std::nullopt;
   }
@@ -257,12 +240,9 @@ LRESULT InstallerDialogImpl::OnCtlColor(HDC dc, HWND control) {
     // The focused link is underlined, once the keyboard's focus cues are on.
     const bool focusCue = c == Control::TermsLink && GetFocus() == control &&
                           (SendMessageW(control, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
-    ScopedGdiObject font = CreateTextFont(c, scale_, windows8OrLater_, focusCue);
-    SelectObject(dc, font.Get());
+    SelectObject(dc, focusCue ? linkFocusFont_.Get() : fonts_[static_cast<int>(c)].Get());
     SetTextColor(dc, layout.textColor);
     SetBkMode(dc, TRANSPARENT);
-    // The control draws with the font after this returns, so it is kept until its next request.
-    fonts_[static_cast<int>(c)] = std::move(font);
     return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
   }
   return 0;
@@ -279,26 +259,8 @@ void InstallerDialogImpl::OnPaint() {
     const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
     DrawIcon(dc, x, y, Icon());
-  } else if (backgroundArt_.IsLoaded()) {
-    const int s = scale_;
-    ScopedMemoryDc memory(CreateCompatibleDC(dc));
-    if (memory) {
-      ScopedSelectObject selectArt(memory.Get(), backgroundArt_.Bitmap());
-      if (!windows8OrLater_) {
-        ScopedGdiObject pen(CreatePen(PS_SOLID, s, colors::kWindowBorder));
-        ScopedSelectObject selectPen(memory.Get(), pen.Get());
-        ScopedSelectObject selectBrush(memory.Get(), GetStockObject(NULL_BRUSH));
-        Rectangle(memory.Get(), s / 2, s / 2, kWindowWidth * s, kWindowHeight * s);
-      }
-      BitBlt(dc, 0, 0, kWindowWidth * s, kWindowHeight * s, memory.Get(), 0, 0, SRCCOPY);
-      const AlphaBlendFn alphaBlend = AlphaBlendEntry();
-      if (logoArt_.IsLoaded() && alphaBlend != nullptr) {
-        ScopedSelectObject selectLogo(memory.Get(), logoArt_.Bitmap());
-        const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        alphaBlend(dc, kLogoX * s, kLogoY * s, kLogoWidth * s, kLogoHeight * s, memory.Get(), 0,
-                   0, logoArt_.Width(), logoArt_.Height(), blend);
-      }
-    }
+  } else {
+    PaintWindowArt(dc, backgroundArt_, logoArt_, scale_, windows8OrLater_);
   }
   EndPaint(hwnd(), &paint);
   if (!painted_) {
@@ -394,6 +356,12 @@ bool InstallerDialogImpl::IsSameUserAsExplorer() {
   return cumulo::IsSameUserAsExplorer([](const std::string&) {});
 }
 
-bool InstallerDialogImpl::StartWorker() { return StartInstallProcedure(shared_); }
+bool InstallerDialogImpl::StartWorker() {
+  InstallJob job;
+  job.handoff = handoff_;
+  job.metricSender = metricSender_;
+  job.progress = progressPoster_;
+  return StartInstallProcedure(std::move(job));
+}
 
 }  // namespace cumulo

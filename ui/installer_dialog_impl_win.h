@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "install/auth_handoff.h"
-#include "install/install_shared.h"
 #include "net/metric_sender.h"
 #include "ui/art_preload_win.h"
 #include "ui/caption_win.h"
@@ -17,6 +16,7 @@
 #include "ui/progress_poster_win.h"
 #include "ui/window_model.h"
 #include "win/dialog.h"
+#include "win/dwm_frame.h"
 #include "win/png_image.h"
 #include "win/unique_handle.h"
 
@@ -25,7 +25,7 @@ namespace cumulo {
 class InstallerDialogImpl : public Dialog, public WindowView {
  public:
   InstallerDialogImpl(std::shared_ptr<MetricSender> metricSender, const AuthHandoff& handoff,
-                      HWND parent);
+                      Language language, HWND parent);
 
  protected:
   void DoDataExchange() override;
@@ -56,17 +56,19 @@ class InstallerDialogImpl : public Dialog, public WindowView {
   void LoadArt();
   void SetUpTexts();
   void PlaceControls();
+  void MakeFonts();
   void OnPaint();
   void ReleaseTelemetry();
   HICON Icon();
   LRESULT OnCtlColor(HDC dc, HWND control);
+  std::array<SubclassedControl*, kControlCount> MakeControlTable();
   SubclassedControl& ControlOf(Control control);
   std::optional<Control> FocusedControl();
   // The control with the keyboard focus when it is shown and enabled.
   std::optional<Control> FocusedUsableControl();
 
   std::shared_ptr<MetricSender> metricSender_;
-  std::shared_ptr<InstallShared> shared_;
+  const AuthHandoff handoff_;
   std::shared_ptr<ProgressPoster> progressPoster_;
   const Language language_;
   const bool windows8OrLater_;
@@ -79,6 +81,8 @@ class InstallerDialogImpl : public Dialog, public WindowView {
   Caption percentLabel_;
   Caption agreement_;
   Caption termsLink_;
+  // The controls above, indexed by Control.
+  const std::array<SubclassedControl*, kControlCount> controls_;
 
   std::unique_ptr<ArtPreload> artPreload_;
   PngImage backgroundArt_;
@@ -86,10 +90,11 @@ class InstallerDialogImpl : public Dialog, public WindowView {
   HICON icon_ = nullptr;
   int scale_ = -1;
   bool painted_ = false;
-  using DwmExtendFrameFn = HRESULT(WINAPI*)(HWND, const void* margins);
   DwmExtendFrameFn dwmExtendFrame_ = nullptr;
-  // The font each text control was last given; replaced at its next request.
+  // Each control's text font, and the link's underlined one for its focus cue; made once
+  // the scale is known.
   std::array<ScopedGdiObject, kControlCount> fonts_;
+  ScopedGdiObject linkFocusFont_;
 
   WindowModel model_;
 };

@@ -7,8 +7,9 @@
 namespace cumulo {
 
 InstallerDialog::InstallerDialog(std::shared_ptr<MetricSender> metricSender,
-                                 const AuthHandoff& handoff, HWND parent)
-    : impl_(std::make_unique<InstallerDialogImpl>(std::move(metricSender), handoff, parent)) {}
+                                 const AuthHandoff& handoff, Language language, HWND parent)
+    : impl_(std::make_unique<InstallerDialogImpl>(std::move(metricSender), handoff, language,
+                                                  parent)) {}
 
 InstallerDialog::~InstallerDialog() = default;
 

@@ -6,5 +6,7 @@ namespace cumulo {
 
 // Download progress: wParam bytes received, lParam total bytes.
 constexpr uint32_t kWmDownloadProgress = 0x1377;
+// The install job has finished; its result waits in the window's ProgressPoster.
+constexpr uint32_t kWmInstallFinished = 0x1378;
 
 }  // namespace cumulo

@@ -9,13 +9,13 @@
 
 namespace cumulo {
 
-WindowModel::WindowModel(WindowView& view, std::shared_ptr<InstallShared> shared, Language language)
-    : view_(view), shared_(std::move(shared)), language_(language) {}
+WindowModel::WindowModel(WindowView& view, Language language)
+    : view_(view), language_(language) {}
 
 void WindowModel::OnOpened(const SystemFacts& facts) {
-  shared_->installOutcome.store(InstallOutcome::Idle);
+  state_ = InstallOutcome::Idle;
   ApplyStateVisibility();
-  shared_->progressPercent.store(0);
+  percent_ = 0;
   ShowPercent();
   view_.SendMetric(L"first", 1);
 
@@ -42,9 +42,6 @@ void WindowModel::OnOpened(const SystemFacts& facts) {
 
 void WindowModel::OnTimer(WindowTimer id) {
   switch (id) {
-    case WindowTimer::PollTimer:
-      PollOutcome();
-      return;
     case WindowTimer::IdleTimer:
       if (!userActed_) view_.SendMetric(L"no_action", 1);
       userActed_ = true;
@@ -69,47 +66,42 @@ void WindowModel::ShowNoticeAndClose(WindowTimer timerId) {
   view_.CloseWindow(WindowEnd::Refused);
 }
 
-void WindowModel::PollOutcome() {
-  const InstallOutcome outcome = shared_->installOutcome.load();
-  if (outcome == InstallOutcome::Running) return;
-  view_.StopTimer(WindowTimer::PollTimer);
-  const OutcomeReport report = OutcomeReportFor(outcome, language_);
+void WindowModel::OnInstallFinished(const InstallResult& result) {
+  // One result per run: a stray one while idle, or after the window has ended, changes nothing.
+  if (state_ != InstallOutcome::Running) return;
+  const OutcomeReport report = OutcomeReportFor(result.outcome, language_);
   if (report.closeWindow) {
-    // Published with the outcome: the worker stores it before its exchange.
-    view_.CloseWindow(shared_->clientStarted.load() ? WindowEnd::Installed
-                                                    : WindowEnd::InstalledClientNotStarted);
+    state_ = result.outcome;
+    view_.CloseWindow(result.clientStarted ? WindowEnd::Installed
+                                           : WindowEnd::InstalledClientNotStarted);
     return;
   }
   view_.Log(report.journalLine, LogLevel::Error);
-  ReportFailure(report.message);
+  ReportFailure(report.message, result.outcome == InstallOutcome::SetupFailed
+                                    ? result.failedSetupLogPath
+                                    : std::wstring());
 }
 
-void WindowModel::ReportFailure(const std::wstring& message) {
+void WindowModel::ReportFailure(const std::wstring& message, const std::wstring& failedLogPath) {
   view_.SendMetric(L"error", 1);
-  shared_->installOutcome.exchange(InstallOutcome::Idle);
+  state_ = InstallOutcome::Idle;
   ApplyStateVisibility();
-  shared_->progressPercent.store(0);
+  percent_ = 0;
   ShowPercent();
-  // The worker has published its outcome, so it no longer writes the path.
-  const std::wstring logPath = shared_->failedSetupLogPath;
-  if (!logPath.empty()) {
+  if (!failedLogPath.empty()) {
     if (view_.RunSetupErrorDialog()) {
-      view_.OpenInShell(logPath);
+      view_.OpenInShell(failedLogPath);
     } else {
-      view_.RemoveFile(logPath);
+      view_.RemoveFile(failedLogPath);
     }
     return;
   }
   view_.ShowWarning(message, MessageCaption(language_));
 }
 
-void WindowModel::OnWindowGone() {
-  shared_->windowClosed.store(true);
-  // Read after the flag: an outcome published before it is one no poll will report.
-  if (shared_->installOutcome.load() != InstallOutcome::SetupFailed) return;
-  if (shared_->failedLogClaimed.exchange(true)) return;  // the worker deletes it
-  const std::wstring logPath = shared_->failedSetupLogPath;
-  if (!logPath.empty()) view_.RemoveFile(logPath);
+void WindowModel::OnWindowGone(const std::optional<InstallResult>& untaken) {
+  if (!untaken || untaken->outcome != InstallOutcome::SetupFailed) return;
+  if (!untaken->failedSetupLogPath.empty()) view_.RemoveFile(untaken->failedSetupLogPath);
 }
 
 void WindowModel::OnCloseButton() {
@@ -120,7 +112,7 @@ void WindowModel::OnCloseButton() {
 }
 
 void WindowModel::OnInstallButton() {
-  if (shared_->installOutcome.load() != InstallOutcome::Idle) return;
+  if (state_ != InstallOutcome::Idle) return;
   view_.Log(L"User started install procedure.", LogLevel::Info);
   if (!view_.IsSameUserAsExplorer()) {
     view_.Log(L"Launched by another user than explorer.", LogLevel::Warning);
@@ -130,16 +122,13 @@ void WindowModel::OnInstallButton() {
   if (!userActed_) view_.SendMetric(L"started", 1);
   userActed_ = true;
   view_.StopTimer(WindowTimer::IdleTimer);
-  shared_->progressPercent.store(0);
+  percent_ = 0;
   ShowPercent();
-  // The last run's kept log is not this run's, also when this run's worker cannot start.
-  shared_->failedSetupLogPath.clear();
-  shared_->installOutcome.exchange(InstallOutcome::Running);
+  state_ = InstallOutcome::Running;
   ApplyStateVisibility();
   view_.Log(L"Starting installation procedure...", LogLevel::Info);
-  // A worker that cannot start has stored a failure outcome; the poll timer reports it.
+  // A worker that cannot start has reported a failure, which arrives as any result does.
   (void)view_.StartWorker();
-  view_.StartTimer(WindowTimer::PollTimer, kPollPeriodMs);
   view_.Repaint();
 }
 
@@ -169,20 +158,17 @@ void WindowModel::OnEscapeKey() { OnCloseButton(); }
 void WindowModel::SetPercent(uint64_t computed) {
   // Compared after capping, so repeated reports past the total repaint nothing either.
   const int32_t percent = CappedPercent(computed);
-  if (percent == shared_->progressPercent.load()) return;
-  shared_->progressPercent.store(percent);
+  if (percent == percent_) return;
+  percent_ = percent;
   ShowPercent();
 }
 
 void WindowModel::ApplyStateVisibility() {
-  if (auto v = VisibilityFor(shared_->installOutcome.load())) view_.ApplyVisibility(*v);
+  if (auto v = VisibilityFor(state_)) view_.ApplyVisibility(*v);
   view_.Repaint();
 }
 
-void WindowModel::ShowPercent() {
-  const int32_t percent = shared_->progressPercent.load();
-  view_.ShowProgress(percent, PercentLabel(percent));
-  view_.Repaint();
-}
+// Only the bar and its label: a progress step leaves the rest of the window alone.
+void WindowModel::ShowPercent() { view_.ShowProgress(percent_, PercentLabel(percent_)); }
 
 }  // namespace cumulo

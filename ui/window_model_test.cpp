@@ -85,10 +85,17 @@ class RecordingView : public WindowView {
   void Clear() { calls.clear(); }
 };
 
+InstallResult ResultOf(InstallOutcome outcome, std::wstring log = L"", bool client = true) {
+  InstallResult r;
+  r.outcome = outcome;
+  r.failedSetupLogPath = std::move(log);
+  r.clientStarted = client;
+  return r;
+}
+
 struct WindowModelTest : ::testing::Test {
   RecordingView view;
-  std::shared_ptr<InstallShared> shared = std::make_shared<InstallShared>();
-  WindowModel model{view, shared, Language::English};
+  WindowModel model{view, Language::English};
 
   void Open() {
     model.OnOpened({});
@@ -102,11 +109,10 @@ struct WindowModelTest : ::testing::Test {
 using Calls = std::vector<std::wstring>;
 
 TEST_F(WindowModelTest, OpeningShowsTheReadyStateSendsFirstAndStartsTheIdleTimer) {
-  shared->installOutcome = InstallOutcome::SetupFailed;
-  shared->progressPercent = 40;
   model.OnOpened({});
-  EXPECT_EQ(shared->installOutcome.load(), InstallOutcome::Idle);
-  EXPECT_EQ(view.calls, (Calls{L"show idle", L"repaint", L"progress 0 0 %", L"repaint",
+  EXPECT_EQ(model.State(), InstallOutcome::Idle);
+  EXPECT_EQ(model.Percent(), 0);
+  EXPECT_EQ(view.calls, (Calls{L"show idle", L"repaint", L"progress 0 0 %",
                                L"metric first:1", L"set 2 300000"}));
 }
 
@@ -126,7 +132,7 @@ TEST_F(WindowModelTest, SystemChecksTheFirstFailingOneWins) {
   };
   for (const auto& c : cases) {
     RecordingView v;
-    WindowModel m(v, std::make_shared<InstallShared>(), Language::English);
+    WindowModel m(v, Language::English);
     m.OnOpened(c.facts);
     const Calls tail(v.calls.end() - 4, v.calls.end());
     EXPECT_EQ(tail, c.tail);
@@ -144,7 +150,7 @@ TEST_F(WindowModelTest, NoticeTimersShowTheirNoticeWithoutIconAndClose) {
                {WindowTimer::ServicePackNoticeTimer, Notice::ServicePack, Language::English}};
   for (const auto& c : cases) {
     RecordingView v;
-    WindowModel m(v, std::make_shared<InstallShared>(), c.language);
+    WindowModel m(v, c.language);
     m.OnTimer(c.timer);
     EXPECT_EQ(v.calls, (Calls{L"kill " + std::to_wstring(static_cast<int>(c.timer)),
                               std::wstring(L"notice ") + MessageCaption(c.language) + L" " +
@@ -183,19 +189,22 @@ TEST_F(WindowModelTest, InstallStartsTheWorkerInOrder) {
   PressInstall();
   EXPECT_EQ(view.calls,
             (Calls{L"log I User started install procedure.", L"metric started:1", L"kill 2",
-                   L"progress 0 0 %", L"repaint", L"show running", L"repaint",
-                   L"log I Starting installation procedure...", L"worker", L"set 1 500",
-                   L"repaint"}));
-  EXPECT_EQ(shared->installOutcome.load(), InstallOutcome::Running);
+                   L"progress 0 0 %", L"show running", L"repaint",
+                   L"log I Starting installation procedure...", L"worker", L"repaint"}));
+  EXPECT_EQ(model.State(), InstallOutcome::Running);
 }
 
 TEST_F(WindowModelTest, InstallIsIgnoredUnlessIdle) {
   Open();
-  for (InstallOutcome outcome : {InstallOutcome::Running, InstallOutcome::SetupFailed, InstallOutcome::Succeeded}) {
-    shared->installOutcome = outcome;
-    PressInstall();
-    EXPECT_TRUE(view.calls.empty());
-  }
+  PressInstall();
+  view.Clear();
+  PressInstall();  // running
+  EXPECT_TRUE(view.calls.empty());
+  model.OnInstallFinished(ResultOf(InstallOutcome::Succeeded));
+  view.Clear();
+  PressInstall();  // a click that was queued behind the window's end
+  EXPECT_TRUE(view.calls.empty());
+  EXPECT_EQ(model.State(), InstallOutcome::Succeeded);
 }
 
 TEST_F(WindowModelTest, OtherUserAnsweredNoChangesNothingAndAsksAgain) {
@@ -210,7 +219,7 @@ TEST_F(WindowModelTest, OtherUserAnsweredNoChangesNothingAndAsksAgain) {
                    L"log I User started install procedure.",
                    L"log W Launched by another user than explorer.",
                    L"metric not_the_same_user:1", L"ask Cumulo:"}));
-  EXPECT_EQ(shared->installOutcome.load(), InstallOutcome::Idle);
+  EXPECT_EQ(model.State(), InstallOutcome::Idle);
   EXPECT_FALSE(model.UserActed());
 }
 
@@ -223,85 +232,80 @@ TEST_F(WindowModelTest, OtherUserAnsweredYesInstalls) {
   EXPECT_EQ(view.Count(L"metric started:1"), 1u);
 }
 
-TEST_F(WindowModelTest, AWorkerThatCannotStartIsReportedByThePollTimer) {
+TEST_F(WindowModelTest, AWorkerThatCannotStartIsReportedAsAnyResult) {
   Open();
   view.workerStarts = false;
   PressInstall();
-  shared->installOutcome = InstallOutcome::DownloadFailed;  // what the start function stores
-  model.OnTimer(WindowTimer::PollTimer);
+  model.OnInstallFinished(ResultOf(InstallOutcome::DownloadFailed));  // what the start reports
   EXPECT_EQ(view.Count(L"log E Unknown error occuried."), 1u);
-  EXPECT_EQ(shared->installOutcome.load(), InstallOutcome::Idle);
+  EXPECT_EQ(model.State(), InstallOutcome::Idle);
 }
 
-TEST_F(WindowModelTest, ANewRunDropsTheLastRunsLogPathEvenWithoutAWorker) {
+TEST_F(WindowModelTest, ANewRunNeverOffersTheLastRunsLog) {
   Open();
-  shared->failedSetupLogPath = L"C:\\t\\Cumulo-kept.log";  // kept with "Journal" last time
-  view.workerStarts = false;
   PressInstall();
-  EXPECT_EQ(shared->failedSetupLogPath, L"");
-  shared->installOutcome = InstallOutcome::DownloadFailed;  // what the start function stores
-  model.OnTimer(WindowTimer::PollTimer);
+  view.chooseJournal = true;  // the last run's log is kept with "Journal"
+  model.OnInstallFinished(ResultOf(InstallOutcome::SetupFailed, L"C:\\t\\Cumulo-kept.log"));
+  view.workerStarts = false;
+  view.Clear();
+  PressInstall();
+  model.OnInstallFinished(ResultOf(InstallOutcome::DownloadFailed));
   // The unexpected error as a warning; the kept log is neither offered nor deleted.
   EXPECT_EQ(view.Only(L"warning").size(), 1u);
   EXPECT_EQ(view.Count(L"error dialog"), 0u);
   EXPECT_EQ(view.Only(L"delete"), Calls{});
+  EXPECT_EQ(view.Only(L"open"), Calls{});
 }
 
-TEST_F(WindowModelTest, AGoneWindowDeletesTheLogOfAnOutcomeItNeverReported) {
+TEST_F(WindowModelTest, AResultWhileIdleIsIgnored) {
+  Open();
+  model.OnInstallFinished(ResultOf(InstallOutcome::SetupFailed, L"C:\\t\\Cumulo-x.log"));
+  EXPECT_TRUE(view.calls.empty());
+}
+
+TEST_F(WindowModelTest, AGoneWindowDeletesTheLogOfAResultItNeverTook) {
   struct Case {
-    InstallOutcome outcome;
+    std::optional<InstallResult> untaken;
     Calls deletes;
   } cases[] = {
-      {InstallOutcome::SetupFailed, {L"delete C:\\t\\Cumulo-x.log"}},
-      {InstallOutcome::Running, {}},  // the worker deletes it when its setup fails
-      {InstallOutcome::Idle, {}},     // reported: the user chose already
+      {ResultOf(InstallOutcome::SetupFailed, L"C:\\t\\Cumulo-x.log"),
+       {L"delete C:\\t\\Cumulo-x.log"}},
+      {std::nullopt, {}},  // none: the job deletes it when its setup fails later
+      {ResultOf(InstallOutcome::Succeeded), {}},
+      {ResultOf(InstallOutcome::DownloadFailed, L"C:\\t\\Cumulo-x.log"), {}},  // not a log to settle
   };
   for (const auto& c : cases) {
     RecordingView v;
-    auto s = std::make_shared<InstallShared>();
-    WindowModel m(v, s, Language::English);
-    s->failedSetupLogPath = L"C:\\t\\Cumulo-x.log";
-    s->installOutcome = c.outcome;
-    m.OnWindowGone();
-    EXPECT_TRUE(s->windowClosed.load());
-    EXPECT_EQ(v.Only(L"delete"), c.deletes) << static_cast<int>(c.outcome);
+    WindowModel m(v, Language::English);
+    m.OnWindowGone(c.untaken);
+    EXPECT_EQ(v.Only(L"delete"), c.deletes);
   }
 }
 
-TEST_F(WindowModelTest, PollTimerWaitsWhileRunningAndClosesOnSuccess) {
-  Open();
-  PressInstall();
-  view.Clear();
-  model.OnTimer(WindowTimer::PollTimer);
-  EXPECT_TRUE(view.calls.empty());
-  shared->clientStarted = true;
-  shared->installOutcome = InstallOutcome::Succeeded;
-  model.OnTimer(WindowTimer::PollTimer);
-  EXPECT_EQ(view.calls, (Calls{L"kill 1", L"end installed"}));
-}
-
-TEST_F(WindowModelTest, SuccessWithoutAClientEndsAsSuch) {
-  Open();
-  PressInstall();
-  view.Clear();
-  shared->clientStarted = false;
-  shared->installOutcome = InstallOutcome::Succeeded;
-  model.OnTimer(WindowTimer::PollTimer);
-  EXPECT_EQ(view.calls, (Calls{L"kill 1", L"end installed, no client"}));
+TEST_F(WindowModelTest, SuccessClosesTheWindow) {
+  for (bool client : {true, false}) {
+    RecordingView v;
+    WindowModel m(v, Language::English);
+    m.OnOpened({});
+    m.OnInstallButton();
+    v.Clear();
+    m.OnInstallFinished(ResultOf(InstallOutcome::Succeeded, L"", client));
+    EXPECT_EQ(v.calls, (Calls{client ? L"end installed" : L"end installed, no client"}));
+  }
 }
 
 TEST_F(WindowModelTest, FailureIsReportedInOrderAndASecondRunSendsNoStarted) {
   Open();
   PressInstall();
-  shared->progressPercent = 37;
-  shared->installOutcome = InstallOutcome::NoDiskSpace;
+  model.OnDownloadProgress(740, 1000);  // the bar at 37 %
   view.Clear();
-  model.OnTimer(WindowTimer::PollTimer);
+  model.OnInstallFinished(ResultOf(InstallOutcome::NoDiskSpace));
   const OutcomeReport r = OutcomeReportFor(InstallOutcome::NoDiskSpace, Language::English);
-  EXPECT_EQ(view.calls, (Calls{L"kill 1", L"log E Not enough disk space.", L"metric error:1",
-                               L"show idle", L"repaint", L"progress 0 0 %", L"repaint",
+  EXPECT_EQ(view.calls, (Calls{L"log E Not enough disk space.", L"metric error:1",
+                               L"show idle", L"repaint", L"progress 0 0 %",
                                L"warning Cumulo: " + r.message}));
-  EXPECT_EQ(shared->installOutcome.load(), InstallOutcome::Idle);
+  EXPECT_EQ(model.State(), InstallOutcome::Idle);
+  EXPECT_EQ(model.Percent(), 0);
   view.Clear();
   PressInstall();
   EXPECT_EQ(view.Only(L"metric"), Calls{});
@@ -311,20 +315,17 @@ TEST_F(WindowModelTest, FailureIsReportedInOrderAndASecondRunSendsNoStarted) {
 TEST_F(WindowModelTest, FailedSetupOffersTheLogInsteadOfTheMessage) {
   for (bool journal : {true, false}) {
     RecordingView v;
-    auto s = std::make_shared<InstallShared>();
-    WindowModel m(v, s, Language::Russian);
+    WindowModel m(v, Language::Russian);
     m.OnOpened({});
     m.OnInstallButton();
-    s->failedSetupLogPath = L"C:\\t\\Cumulo-x.log";
-    s->installOutcome = InstallOutcome::SetupFailed;
     v.chooseJournal = journal;
     v.Clear();
-    m.OnTimer(WindowTimer::PollTimer);
+    const std::wstring log = L"C:\\t\\Cumulo-x.log";
+    m.OnInstallFinished(ResultOf(InstallOutcome::SetupFailed, log));
     EXPECT_EQ(v.Only(L"log"), Calls{L"log E Offline Cumulo Installer failed."});
     EXPECT_EQ(v.Only(L"warning").size(), 0u);
-    EXPECT_EQ(v.calls.back(), (journal ? L"open " : L"delete ") + s->failedSetupLogPath);
+    EXPECT_EQ(v.calls.back(), (journal ? L"open " : L"delete ") + log);
     EXPECT_EQ(v.calls[v.calls.size() - 2], L"error dialog");
-    EXPECT_EQ(s->failedSetupLogPath, L"C:\\t\\Cumulo-x.log");  // kept until the next run
   }
 }
 
@@ -346,16 +347,20 @@ TEST_F(WindowModelTest, DownloadProgressMapsOntoTheFirstHalf) {
   for (const auto& s : steps) {
     view.Clear();
     model.OnDownloadProgress(s.received, s.total);
-    EXPECT_EQ(shared->progressPercent.load(), s.shown) << s.received << "/" << s.total;
+    EXPECT_EQ(model.Percent(), s.shown) << s.received << "/" << s.total;
     EXPECT_EQ(!view.calls.empty(), s.repaint) << s.received << "/" << s.total;
   }
   view.Clear();
   model.OnDownloadProgress(1200, 1000);
-  EXPECT_EQ(view.calls, (Calls{L"progress 60 60 %", L"repaint"}));
+  // Only the bar and its label are drawn again.
+  EXPECT_EQ(view.calls, (Calls{L"progress 60 60 %"}));
 }
 
-TEST_F(WindowModelTest, OtherOutcomesLeaveTheVisibilityAlone) {
-  shared->installOutcome = InstallOutcome::DownloadFailed;
+TEST_F(WindowModelTest, TheWindowsEndLeavesTheVisibilityAlone) {
+  Open();
+  PressInstall();
+  model.OnInstallFinished(ResultOf(InstallOutcome::Succeeded));
+  view.Clear();
   model.ApplyStateVisibility();
   EXPECT_EQ(view.calls, Calls{L"repaint"});
 }
@@ -366,8 +371,7 @@ TEST_F(WindowModelTest, EnterPressesTheFocusedControlAsAClickDoes) {
   PressInstall();
   const Calls clicked = view.calls;
   RecordingView keyView;
-  auto keyShared = std::make_shared<InstallShared>();
-  WindowModel keyModel{keyView, keyShared, Language::English};
+  WindowModel keyModel{keyView, Language::English};
   keyModel.OnOpened({});
   keyView.Clear();
   keyModel.OnEnterKey(Control::InstallButton);
@@ -375,14 +379,14 @@ TEST_F(WindowModelTest, EnterPressesTheFocusedControlAsAClickDoes) {
 
   // Close: "closed" and the end, as the close button.
   view.Clear();
-  WindowModel closing{view, std::make_shared<InstallShared>(), Language::English};
+  WindowModel closing{view, Language::English};
   closing.OnEnterKey(Control::CloseButton);
   EXPECT_EQ(view.calls, (Calls{L"metric closed:1", L"kill 2", L"end closed"}));
 
   // The link: its page in the interface language, nothing else.
   for (Language language : {Language::English, Language::Russian}) {
     view.Clear();
-    WindowModel linking{view, std::make_shared<InstallShared>(), language};
+    WindowModel linking{view, language};
     linking.OnEnterKey(Control::TermsLink);
     EXPECT_EQ(view.calls, (Calls{L"open " + WindowTextsFor(language).linkAddress}));
     EXPECT_FALSE(linking.UserActed());
@@ -403,7 +407,7 @@ TEST_F(WindowModelTest, EnterWithoutAUsableFocusedControlDoesNothing) {
   view.Clear();
   model.OnEnterKey(Control::InstallButton);
   EXPECT_TRUE(view.calls.empty());
-  EXPECT_EQ(shared->installOutcome.load(), InstallOutcome::Running);
+  EXPECT_EQ(model.State(), InstallOutcome::Running);
 }
 
 TEST_F(WindowModelTest, EscapeIsTheCloseButtonsRoad) {
@@ -412,13 +416,13 @@ TEST_F(WindowModelTest, EscapeIsTheCloseButtonsRoad) {
   EXPECT_EQ(view.calls, (Calls{L"metric closed:1", L"kill 2", L"end closed"}));
   // During an installation it closes without telemetry and leaves the worker alone.
   view.Clear();
-  WindowModel running{view, shared, Language::English};
+  WindowModel running{view, Language::English};
   running.OnOpened({});
   running.OnInstallButton();
   view.Clear();
   running.OnEscapeKey();
   EXPECT_EQ(view.calls, (Calls{L"kill 2", L"end closed"}));
-  EXPECT_EQ(shared->installOutcome.load(), InstallOutcome::Running);
+  EXPECT_EQ(running.State(), InstallOutcome::Running);
 }
 
 }  // namespace

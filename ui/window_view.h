@@ -10,7 +10,6 @@
 namespace cumulo {
 
 enum class WindowTimer : int {
-  PollTimer = 1,
   IdleTimer = 2,
   VersionNoticeTimer = 3,
   ServicePackNoticeTimer = 4,
@@ -35,7 +34,8 @@ class WindowView {
   virtual void StopTimer(WindowTimer id) = 0;
   virtual void DisableInstallButton() = 0;
   virtual void ApplyVisibility(const Visibility& visibility) = 0;
-  // The bar's position and the percent label's text, each repainted over the art.
+  // The bar's position and the percent label's text, each repainted over the art; nothing
+  // else of the window is drawn again.
   virtual void ShowProgress(int32_t percent, const std::wstring& label) = 0;
   // Invalidates the whole window with erase and repaints it at once.
   virtual void Repaint() = 0;

@@ -60,8 +60,9 @@ class DownloaderWinTest : public ::testing::Test {
     destination = TempFolder() + L"cumulo-net-" + WidenAscii(info->name()) + L".bin";
     DeleteFileW(destination.c_str());
     sender = recorder.MakeSender();
-    downloader = std::make_unique<Downloader>(sender, L"CumuloWindows WCwintest", 5);
-    downloader->progress = [this](uint32_t r, uint32_t t) { calls.push_back({r, t}); };
+    downloader = std::make_unique<Downloader>(
+        sender, L"CumuloWindows WCwintest", 5,
+        [this](uint32_t r, uint32_t t) { calls.push_back({r, t}); });
   }
   void TearDown() override {
     downloader.reset();

@@ -24,10 +24,17 @@ struct Progress : InstallProgress {
   std::atomic<int> messages{0};
   std::atomic<uint32_t> lastDone{0};
   std::atomic<uint32_t> lastTotal{0};
+  std::atomic<int> results{0};
+  InstallResult result;
   void DownloadProgress(uint32_t received, uint32_t total) override {
     ++messages;
     lastDone = received;
     lastTotal = total;
+  }
+  bool Finished(InstallResult r) override {
+    result = std::move(r);
+    ++results;
+    return true;
   }
 };
 
@@ -40,11 +47,9 @@ class InstallProcedureTest : public ::testing::Test {
     SetEnvironmentVariableW(L"CUMULO_SETUP_INSTALL_DIR", installDir_.c_str());
     SetEnvironmentVariableW(L"CUMULO_STANDIN_CLIENT", ClientStandIn().c_str());
     SetEnvironmentVariableW(L"CUMULO_CLIENT_MODE", L"normal");
-    shared_ = std::make_shared<InstallShared>();
     sender_ = recorder_.MakeSender(L"WCwintest01");
-    shared_->metricSender = sender_;
-    shared_->handoff = {"user@example.com", "tok-123"};
-    shared_->installOutcome = InstallOutcome::Running;
+    job_.metricSender = sender_;
+    job_.handoff = {"user@example.com", "tok-123"};
   }
   void TearDown() override {
     SetEnvironmentVariableW(L"CUMULO_SETUP_DELAY_MS", nullptr);
@@ -54,14 +59,15 @@ class InstallProcedureTest : public ::testing::Test {
 
   // Runs one installation with `progress` receiving the worker's reports.
   InstallOutcome RunWithProgress(const std::shared_ptr<Progress>& progress) {
-    shared_->progress = progress;
-    EXPECT_TRUE(StartInstallProcedure(shared_));
+    job_.progress = progress;
+    EXPECT_TRUE(StartInstallProcedure(job_));
     WaitForInstallWorkers();
-    return shared_->installOutcome.load();
+    EXPECT_EQ(progress->results.load(), 1);
+    return progress->result.outcome;
   }
 
   std::vector<std::wstring> Events() {
-    shared_->metricSender.reset();
+    job_.metricSender.reset();
     return DrainEvents(sender_, recorder_);
   }
 
@@ -78,7 +84,7 @@ class InstallProcedureTest : public ::testing::Test {
   std::wstring installDir_;
   MetricRecorder recorder_;
   std::shared_ptr<MetricSender> sender_;
-  std::shared_ptr<InstallShared> shared_;
+  InstallJob job_;
 };
 
 std::wstring PackagePathFor(const std::wstring& log) {
@@ -101,7 +107,8 @@ TEST_F(InstallProcedureTest, SuccessRoad) {
   EXPECT_EQ(log.rfind(L"Cumulo-") + 7 + 36 + 4, log.size()) << log;  // GUID-named
   EXPECT_FALSE(Exists(log));
   EXPECT_FALSE(Exists(PackagePathFor(log)));
-  EXPECT_TRUE(shared_->failedSetupLogPath.empty());
+  EXPECT_TRUE(progress->result.failedSetupLogPath.empty());
+  EXPECT_TRUE(progress->result.clientStarted);
 
   // The whole package arrived with progress reports against its announced size.
   const std::string package = wintest::ReadFileBytes(SetupStandIn());
@@ -123,7 +130,7 @@ TEST_F(InstallProcedureTest, FailedSetupKeepsItsLogForTheWindow) {
   EXPECT_EQ(RunWithProgress(progress), InstallOutcome::SetupFailed);
   EXPECT_EQ(Events(), (std::vector<std::wstring>{L"error_exit_setup:3", L"error_exit_setup:4",
                                                  L"failed_on_second_try:1"}));
-  const std::wstring log = shared_->failedSetupLogPath;
+  const std::wstring log = progress->result.failedSetupLogPath;
   EXPECT_EQ(log, LogPathGiven());
   EXPECT_NE(wintest::ReadFileBytes(log).find("exit code 4"), std::string::npos);
   EXPECT_FALSE(Exists(PackagePathFor(log)));
@@ -133,9 +140,12 @@ TEST_F(InstallProcedureTest, FailedSetupKeepsItsLogForTheWindow) {
 
 TEST_F(InstallProcedureTest, WorkerFinishesAfterTheWindowIsGone) {
   SetEnvironmentVariableW(L"CUMULO_SETUP_DELAY_MS", L"1500");
-  EXPECT_TRUE(StartInstallProcedure(shared_));
-  std::weak_ptr<InstallShared> watch = shared_;
-  shared_.reset();  // the window's reference is gone
+  auto progress = std::make_shared<Progress>();
+  job_.progress = progress;
+  EXPECT_TRUE(StartInstallProcedure(job_));
+  std::weak_ptr<Progress> watch = progress;
+  job_ = InstallJob{};  // the window's references are gone
+  progress.reset();
   WaitForInstallWorkers();
   EXPECT_TRUE(watch.expired());
   EXPECT_EQ(records_.Lines(L"client_starts.txt").size(), 1u);

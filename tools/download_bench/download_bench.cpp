@@ -19,9 +19,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (argc == 4) LogFilePath() = argv[3];
   // The product's five attempts, so that a cut download gets its resume.
-  Downloader downloader(nullptr, L"CumuloWindows bench", 5);
   uint64_t last = 0;
-  downloader.progress = [&last](uint32_t received, uint32_t) { last = received; };
+  Downloader downloader(nullptr, L"CumuloWindows bench", 5,
+                        [&last](uint32_t received, uint32_t) { last = received; });
   const auto start = std::chrono::steady_clock::now();
   const DownloadCode code = downloader.Download(argv[1], argv[2]);
   const double seconds =

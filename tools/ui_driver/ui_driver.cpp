@@ -10,6 +10,7 @@
 #include "install/install_procedure.h"
 #include "net/metric_sender.h"
 #include "ui/installer_dialog.h"
+#include "ui/ui_language_win.h"
 
 using namespace cumulo;
 
@@ -23,7 +24,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   LogInfo(L"Starting GUI Installer...");
   {
     std::shared_ptr<MetricSender> sender = MetricSender::Create(L"WCuidriver00");
-    InstallerDialog dialog(sender, AuthHandoff{}, nullptr);
+    InstallerDialog dialog(sender, AuthHandoff{}, SettleLanguage(sender.get()), nullptr);
     dialog.DoModal();
   }
   WaitForInstallWorkers();
