@@ -12,7 +12,7 @@
 #include "base/command_line.h"
 #include "base/journal.h"
 #include "app/launch_params.h"
-#include "install/install_procedure.h"
+#include "install/install_worker.h"
 #include "net/metric_sender.h"
 #include "ui/installer_dialog.h"
 #include "ui/ui_language_win.h"

@@ -3,14 +3,14 @@
 #include <shellapi.h>
 
 #include "base/journal.h"
-#include "install/install_procedure.h"
+#include "install/install_worker.h"
 #include "install/process_probe.h"
 #include "install/system_environment.h"
 #include "net/proxy_credentials.h"
 #include "res/resource.h"
 #include "ui/bench_counter_win.h"
 #include "ui/display_scale_win.h"
-#include "ui/setup_error_dialog_win.h"
+#include "ui/installation_setup_error_dialog_win.h"
 #include "ui/text_font_win.h"
 #include "ui/text_measurer_win.h"
 #include "ui/ui_texts.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "base/journal.h"
-#include "install/install_procedure.h"
+#include "install/install_worker.h"
 #include "net/metric_sender.h"
 #include "ui/installer_dialog.h"
 #include "ui/ui_language_win.h"

@@ -2,8 +2,8 @@
 
 #include "install/app_launcher.h"
 #include "install/install_procedure.h"
-#include "install/install_procedure_steps.h"
-#include "install/install_procedure_workers.h"
+#include "install/install_worker.h"
+#include "install/install_workers.h"
 #include "install/process_probe.h"
 #include "install/system_environment.h"
 

@@ -1,4 +1,4 @@
-#include "ui/setup_error_dialog_win.h"
+#include "ui/installation_setup_error_dialog_win.h"
 
 #include "res/resource.h"
 #include "ui/failure_texts.h"

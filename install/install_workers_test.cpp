@@ -1,4 +1,4 @@
-#include "install/install_procedure_workers.h"
+#include "install/install_workers.h"
 
 #include <gtest/gtest.h>
 

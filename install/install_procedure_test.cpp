@@ -1,4 +1,4 @@
-#include "install/install_procedure_steps.h"
+#include "install/install_procedure.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/recording_transport.h"
-#include "install/install_procedure.h"
+#include "install/install_worker.h"
 #include "install_wintest_support.h"
 
 namespace cumulo {
