@@ -99,6 +99,48 @@ TEST(MetricUrl, FillsTheFourPlaceholdersAndNothingElse) {
   EXPECT_EQ(Url(L"", L"x", 1).find(L"&utm="), std::wstring::npos);
 }
 
+// Whole URLs as the sender sends them, through its public operations only: the endpoint,
+// the encoded tag, and the identifier and name put in as they are.
+TEST(MetricUrl, WholeUrlsAsSent) {
+  const struct {
+    const wchar_t* host;
+    const wchar_t* id;
+    const wchar_t* tag;  // null: SetUtm is never called
+    const wchar_t* name;
+    int32_t value;
+    const wchar_t* url;
+  } cases[] = {
+      {L"stat.test", L"WCtest0001", nullptr, L"setup_run", 1,
+       L"https://stat.test/update?p=strato&t=cumulo_windows_22030052&iid=WCtest0001&v=0"
+       L"&i=new_installer_setup_run:1"},
+      {L"localhost:21444", L"WC91iXL5a6", L"spring sale", L"first", 1,
+       L"https://localhost:21444/update?p=strato&utm=spring%20sale&t=cumulo_windows_22030052"
+       L"&iid=WC91iXL5a6&v=0&i=new_installer_first:1"},
+      {L"stat.test", L"WCid", L"\u0432\u0435\u0441\u043d\u0430%41&i=x", L"err_setup_network",
+       INT32_MIN,
+       L"https://stat.test/update?p=strato&utm=%D0%B2%D0%B5%D1%81%D0%BD%D0%B0%2541%26i%3Dx"
+       L"&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_err_setup_network:-2147483648"},
+      {L"stat.test", L"WC%s%d", L"", L"odd%d%s", -5,
+       L"https://stat.test/update?p=strato&t=cumulo_windows_22030052&iid=WC%s%d&v=0"
+       L"&i=new_installer_odd%d%s:-5"},
+      {L"stat.test", L"", L"a", L"", 0,
+       L"https://stat.test/update?p=strato&utm=a&t=cumulo_windows_22030052&iid=&v=0"
+       L"&i=new_installer_:0"},
+  };
+  for (const auto& c : cases) {
+    MetricRecorder recorder;
+    MetricSenderOptions options;
+    options.host = c.host;
+    auto sender = MetricSender::Create(c.id, recorder.Factory(), options);
+    if (c.tag != nullptr) sender->SetUtm(c.tag);
+    sender->SendMetric(c.name, c.value);
+    sender.reset();
+    const auto requests = recorder.Requests();
+    ASSERT_EQ(requests.size(), 1u) << c.url;
+    EXPECT_EQ(requests[0].url, c.url);
+  }
+}
+
 TEST(MetricUrl, HeaderBlockCarriesVersionAndIdentifier) {
   EXPECT_EQ(MetricHeaderBlock(L"22.03.0052", L"WCid"),
             L"User-Agent: CumuloWindows 22.03.0052 beta WCid\r\n");
