@@ -1,5 +1,7 @@
 #include "app/attribution_settlement.h"
 
+#include "app/attribution_store.h"
+
 namespace cumulo {
 
 namespace {
@@ -22,31 +24,32 @@ AuthHandoff HandoffOf(const LaunchParams& params, CodePageDecoder fromCodePage) 
 }
 }  // namespace
 
-AuthHandoff SettleAttribution(const AttributionOps& ops) {
-  const std::wstring storedUtm = ops.readUtm();
+AuthHandoff SettleAttribution(ProductKey& key, const std::shared_ptr<MetricSender>& sender,
+                              const LaunchParamsReader& readParams, CodePageDecoder fromCodePage) {
+  const std::wstring storedUtm = ReadUtm(key, sender);
   if (!storedUtm.empty()) {
-    ops.setUtm(storedUtm);
-    return HandoffOf(ops.parseLaunchParams(false), ops.fromCodePage);
+    if (sender) sender->SetUtm(storedUtm);
+    return HandoffOf(readParams(nullptr), fromCodePage);
   }
-  const LaunchParams params = ops.parseLaunchParams(true);
+  const LaunchParams params = readParams(sender);
 
-  const std::wstring utm = WideFromPageText(ValueOf(params, "utm"), ops.fromCodePage);
+  const std::wstring utm = WideFromPageText(ValueOf(params, "utm"), fromCodePage);
   if (!utm.empty()) {
-    ops.setUtm(utm);
-    ops.writeUtm(utm);
+    if (sender) sender->SetUtm(utm);
+    WriteUtm(key, utm, sender);
   } else {
-    ops.deleteUtm();
+    DeleteUtm(key, sender);
   }
 
   const std::string intro = ValueOf(params, "intro");
   if (!intro.empty()) {
-    ops.writeValue(L"installer_intro", WideFromPageText(intro, ops.fromCodePage));
+    WriteValue(key, L"installer_intro", WideFromPageText(intro, fromCodePage), sender);
   }
   const std::string gclid = ValueOf(params, "gclid");
   if (!gclid.empty()) {
-    ops.writeValue(L"gclid_cookie", WideFromPageText(gclid, ops.fromCodePage));
+    WriteValue(key, L"gclid_cookie", WideFromPageText(gclid, fromCodePage), sender);
   }
-  return HandoffOf(params, ops.fromCodePage);
+  return HandoffOf(params, fromCodePage);
 }
 
 }  // namespace cumulo

@@ -5,27 +5,24 @@
 // utm, intro and gclid are not stored and its problems are not reported. Otherwise the
 // container's utm, intro and gclid are taken and stored.
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/launch_params.h"
 #include "app/page_text.h"
 #include "install/auth_handoff.h"
+#include "install/product_key.h"
+#include "net/metric_sender.h"
 
 namespace cumulo {
 
-// The operations involved, as functions so that the rule can be tested on its own.
-struct AttributionOps {
-  std::function<std::wstring()> readUtm;
-  // `reportProblems` false: a container without "=" pieces or missing sends nothing.
-  std::function<LaunchParams(bool reportProblems)> parseLaunchParams;
-  std::function<void(const std::wstring&)> setUtm;  // the sender's utm for later requests
-  std::function<void(const std::wstring&)> writeUtm;
-  std::function<void()> deleteUtm;
-  std::function<void(const std::wstring& name, const std::wstring& value)> writeValue;
-  // Bytes that are not UTF-8, read in the thread's ANSI code page.
-  CodePageDecoder fromCodePage;
-};
+// Reads the container; given no sender, a container without "=" pieces or missing sends
+// nothing.
+using LaunchParamsReader = std::function<LaunchParams(std::shared_ptr<MetricSender> sender)>;
 
-AuthHandoff SettleAttribution(const AttributionOps& ops);
+// `fromCodePage` reads bytes that are not UTF-8 in the thread's ANSI code page. The utm
+// that counts becomes the sender's for later requests.
+AuthHandoff SettleAttribution(ProductKey& key, const std::shared_ptr<MetricSender>& sender,
+                              const LaunchParamsReader& readParams, CodePageDecoder fromCodePage);
 
 }  // namespace cumulo

@@ -1,4 +1,4 @@
-#include "app/attribution_store.h"
+#include "app/installation_id.h"
 
 namespace cumulo {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/attribution_store.h"
+#include "app/installation_id.h"
 
 namespace cumulo {
 

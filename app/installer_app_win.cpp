@@ -9,10 +9,12 @@
 
 #include "app/attribution_settlement.h"
 #include "app/attribution_store.h"
+#include "app/installation_id.h"
 #include "base/command_line.h"
 #include "base/journal.h"
 #include "app/launch_params.h"
 #include "install/install_worker.h"
+#include "install/product_key_win.h"
 #include "net/metric_sender.h"
 #include "ui/installer_dialog.h"
 #include "ui/ui_language_win.h"
@@ -75,22 +77,12 @@ ExitCode InstallerApp::Run() {
   controls.dwICC = ICC_WIN95_CLASSES;
   InitCommonControlsEx(&controls);
 
-  const std::wstring installationId = LoadOrCreateInstallationId();
+  SystemProductKey productKey;
+  const std::wstring installationId =
+      LoadOrCreateInstallationId(productKey, &GenerateInstallationId);
   std::shared_ptr<MetricSender> sender = MetricSender::Create(installationId);
-
-  AttributionOps ops;
-  ops.readUtm = [&] { return ReadUtm(sender); };
-  ops.parseLaunchParams = [&](bool reportProblems) {
-    return ParseLaunchParams(reportProblems ? sender : nullptr);
-  };
-  ops.setUtm = [&](const std::wstring& utm) { sender->SetUtm(utm); };
-  ops.writeUtm = [&](const std::wstring& utm) { WriteUtm(utm, sender); };
-  ops.deleteUtm = [&] { DeleteUtm(sender); };
-  ops.writeValue = [&](const std::wstring& name, const std::wstring& value) {
-    WriteValue(name, value, sender);
-  };
-  ops.fromCodePage = &FromThreadCodePage;
-  const AuthHandoff handoff = SettleAttribution(ops);
+  const AuthHandoff handoff =
+      SettleAttribution(productKey, sender, &ParseLaunchParams, &FromThreadCodePage);
 
   LogInfo(L"Starting GUI Installer...");
   const Language language = SettleLanguage(sender.get());

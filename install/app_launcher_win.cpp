@@ -5,8 +5,7 @@
 
 #include "install/app_launcher.h"
 #include "install/process_probe.h"
-#include "install/product_key.h"
-#include "win/registry_key.h"
+#include "install/product_key_win.h"
 #include "win/unique_handle.h"
 
 namespace cumulo {
@@ -36,18 +35,16 @@ class SystemLauncherPlatform : public LauncherPlatform {
   // and leave the thread's last error alone.
   InstallPathReading ReadInstallPath() override {
     InstallPathReading reading;
-    RegistryKey key;
-    const LSTATUS opened = key.Open(HKEY_CURRENT_USER, kProductKeyPath, KEY_READ);
+    const uint32_t opened = productKey_.Open(ProductKeyRights::Read);
     if (opened != ERROR_SUCCESS) {
-      reading.error = static_cast<uint32_t>(opened);
+      reading.error = opened;
       return reading;
     }
     reading.status = InstallPathReading::Status::NoValue;
-    RegistryText value;
-    const LSTATUS result = key.ReadText(L"InstallPath", kValueBufferUnits, value);
-    key.Close();
-    if (result != ERROR_SUCCESS) {
-      reading.error = static_cast<uint32_t>(result);
+    ProductKeyText value = productKey_.ReadText(L"InstallPath", kValueBufferUnits);
+    productKey_.Close();
+    if (value.status != ERROR_SUCCESS) {
+      reading.error = value.status;
       return reading;
     }
     // Only a string that ends inside the buffer names a folder; anything else is missing.
@@ -91,6 +88,9 @@ class SystemLauncherPlatform : public LauncherPlatform {
 
   bool IsClientRunning() override { return cumulo::IsClientRunning(); }
   void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
+
+ private:
+  SystemProductKey productKey_;
 };
 
 }  // namespace

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "app/attribution_store.h"
+#include "app/installation_id.h"
 #include "common/recording_transport.h"
+#include "install/product_key_win.h"
 
 namespace cumulo {
 
@@ -93,25 +95,27 @@ class AttributionStoreTest : public ::testing::Test {
     operation(sender);
     return DrainEvents(sender, recorder);
   }
+
+  SystemProductKey key_;
 };
 
 TEST_F(AttributionStoreTest, FirstRunCreatesTheIdentifierLaterRunsReuseIt) {
   ASSERT_FALSE(KeyExists(kKeyPath));
-  const std::wstring id = LoadOrCreateInstallationId();
+  const std::wstring id = LoadOrCreateInstallationId(key_, &GenerateInstallationId);
   ASSERT_EQ(id.size(), 10u);
   EXPECT_EQ(id.substr(0, 2), L"WC");
   const RawValue stored = ReadRaw(L"installationId");
   EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(TextOf(stored), id);
-  EXPECT_EQ(LoadOrCreateInstallationId(), id);
-  EXPECT_EQ(LoadOrCreateInstallationId(), id);
+  EXPECT_EQ(LoadOrCreateInstallationId(key_, &GenerateInstallationId), id);
+  EXPECT_EQ(LoadOrCreateInstallationId(key_, &GenerateInstallationId), id);
 }
 
 TEST_F(AttributionStoreTest, RemovedKeyGivesANewIdentifier) {
   WriteString(L"installationId", L"WCmarker00");
-  EXPECT_EQ(LoadOrCreateInstallationId(), L"WCmarker00");
+  EXPECT_EQ(LoadOrCreateInstallationId(key_, &GenerateInstallationId), L"WCmarker00");
   ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, kKeyPath), ERROR_SUCCESS);
-  const std::wstring id = LoadOrCreateInstallationId();
+  const std::wstring id = LoadOrCreateInstallationId(key_, &GenerateInstallationId);
   EXPECT_EQ(id.size(), 10u);
   EXPECT_NE(id, L"WCmarker00");
   EXPECT_EQ(TextOf(ReadRaw(L"installationId")), id);
@@ -119,8 +123,8 @@ TEST_F(AttributionStoreTest, RemovedKeyGivesANewIdentifier) {
 
 TEST_F(AttributionStoreTest, StoredEmptyIdentifierStaysEmpty) {
   WriteString(L"installationId", L"");
-  EXPECT_EQ(LoadOrCreateInstallationId(), L"");
-  EXPECT_EQ(LoadOrCreateInstallationId(), L"");
+  EXPECT_EQ(LoadOrCreateInstallationId(key_, &GenerateInstallationId), L"");
+  EXPECT_EQ(LoadOrCreateInstallationId(key_, &GenerateInstallationId), L"");
   const RawValue stored = ReadRaw(L"installationId");
   EXPECT_TRUE(stored.exists);
   EXPECT_TRUE(stored.bytes.empty());
@@ -142,29 +146,29 @@ TEST_F(AttributionStoreTest, NonStringIdentifierIsReadAsItsBytes) {
   };
   for (const auto& c : cases) {
     WriteRaw(L"installationId", c.type, c.bytes.data(), static_cast<DWORD>(c.bytes.size()));
-    EXPECT_EQ(LoadOrCreateInstallationId(), c.expected) << c.type;
+    EXPECT_EQ(LoadOrCreateInstallationId(key_, &GenerateInstallationId), c.expected) << c.type;
   }
 }
 
 TEST_F(AttributionStoreTest, ReadUtmWithoutValueIsEmptyAndSilent) {
   std::wstring utm = L"x";
-  EXPECT_TRUE(EventsOf([&](auto sender) { utm = ReadUtm(sender); }).empty());
+  EXPECT_TRUE(EventsOf([&](auto sender) { utm = ReadUtm(key_, sender); }).empty());
   EXPECT_EQ(utm, L"");
   // Also when the key did not exist before (the read creates it).
   ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, kKeyPath), ERROR_SUCCESS);
-  EXPECT_TRUE(EventsOf([&](auto sender) { utm = ReadUtm(sender); }).empty());
+  EXPECT_TRUE(EventsOf([&](auto sender) { utm = ReadUtm(key_, sender); }).empty());
   EXPECT_EQ(utm, L"");
 }
 
 TEST_F(AttributionStoreTest, WritesReadsAndDeletes) {
-  const auto events = EventsOf([](auto sender) {
-    WriteUtm(L"spring sale \u0436", sender);
-    EXPECT_EQ(ReadUtm(sender), L"spring sale \u0436");
-    WriteValue(L"installer_intro", L"first page", sender);
-    WriteValue(L"gclid_cookie", L"", sender);
-    DeleteUtm(sender);
-    EXPECT_EQ(ReadUtm(sender), L"");
-    DeleteUtm(sender);  // nothing left to delete: still silent
+  const auto events = EventsOf([this](auto sender) {
+    WriteUtm(key_, L"spring sale \u0436", sender);
+    EXPECT_EQ(ReadUtm(key_, sender), L"spring sale \u0436");
+    WriteValue(key_, L"installer_intro", L"first page", sender);
+    WriteValue(key_, L"gclid_cookie", L"", sender);
+    DeleteUtm(key_, sender);
+    EXPECT_EQ(ReadUtm(key_, sender), L"");
+    DeleteUtm(key_, sender);  // nothing left to delete: still silent
   });
   EXPECT_TRUE(events.empty());
   EXPECT_FALSE(ReadRaw(L"utm").exists);
@@ -183,21 +187,21 @@ TEST_F(AttributionStoreTest, LongValues) {
   const std::wstring fills(1024, L'b');
   const std::wstring tooLong(1025, L'c');
   WriteUnterminated(L"utm", fits);
-  EXPECT_EQ(ReadUtm(nullptr), fits);
+  EXPECT_EQ(ReadUtm(key_, nullptr), fits);
   WriteUnterminated(L"utm", fills);
   ASSERT_EQ(ReadRaw(L"utm").bytes.size(), 2048u);
-  EXPECT_EQ(ReadUtm(nullptr), fills);
+  EXPECT_EQ(ReadUtm(key_, nullptr), fills);
   WriteUnterminated(L"installationId", fills);
-  EXPECT_EQ(LoadOrCreateInstallationId(), fills);
+  EXPECT_EQ(LoadOrCreateInstallationId(key_, &GenerateInstallationId), fills);
   WriteUnterminated(L"installationId", tooLong);
-  EXPECT_EQ(LoadOrCreateInstallationId(), L"");
+  EXPECT_EQ(LoadOrCreateInstallationId(key_, &GenerateInstallationId), L"");
   EXPECT_EQ(TextOf(ReadRaw(L"installationId")), tooLong);  // not replaced
 
   WriteUnterminated(L"utm", tooLong);
   std::wstring utm = L"x";
   const auto events = EventsOf([&](auto sender) {
     SetLastError(4321);
-    utm = ReadUtm(sender);
+    utm = ReadUtm(key_, sender);
   });
   EXPECT_EQ(utm, L"");
   // The registry call returns ERROR_MORE_DATA without setting the thread's last error; the
@@ -219,7 +223,7 @@ TEST_F(AttributionStoreTest, FailedWriteIsReported) {
   ASSERT_NE(status, 1234);
   const auto events = EventsOf([&](auto sender) {
     SetLastError(1234);
-    WriteValue(name, L"v", sender);
+    WriteValue(key_, name, L"v", sender);
   });
   EXPECT_EQ(events, std::vector<std::wstring>{L"fail_reg_write:" + std::to_wstring(status)});
 }
@@ -240,16 +244,16 @@ class AttributionStoreBlockedTest : public AttributionStoreTest {
 };
 
 TEST_F(AttributionStoreBlockedTest, OpenFailuresAreReported) {
-  EXPECT_EQ(LoadOrCreateInstallationId(), L"");
-  const auto events = EventsOf([](auto sender) {
+  EXPECT_EQ(LoadOrCreateInstallationId(key_, &GenerateInstallationId), L"");
+  const auto events = EventsOf([this](auto sender) {
     SetLastError(11);
-    EXPECT_EQ(ReadUtm(sender), L"");
+    EXPECT_EQ(ReadUtm(key_, sender), L"");
     SetLastError(12);
-    WriteUtm(L"x", sender);
+    WriteUtm(key_, L"x", sender);
     SetLastError(13);
-    WriteValue(L"installer_intro", L"y", sender);
+    WriteValue(key_, L"installer_intro", L"y", sender);
     SetLastError(14);
-    DeleteUtm(sender);
+    DeleteUtm(key_, sender);
   });
   // Each event carries the call's ERROR_CHILD_MUST_BE_VOLATILE, whatever the thread held.
   const std::vector<std::wstring> expected = {L"utm_fail_reg_open:1021", L"fail_reg_open:1021",
