@@ -14,8 +14,6 @@
 namespace cumulo {
 
 namespace {
-const wchar_t kEventSuffix[] = L"&t=cumulo_windows_%s&iid=%s&v=0&i=new_installer_%s:%d";
-
 std::wstring WithoutDots(const std::wstring& text) {
   std::wstring out;
   for (wchar_t c : text) {
@@ -52,40 +50,26 @@ MetricFate MetricFateOf(uint32_t status) {
   return MetricFate::Retry;
 }
 
-std::wstring MetricUrlTemplate(const std::wstring& host, const std::wstring& tag) {
-  std::wstring t = L"https://" + host + L"/update?p=strato";
+std::wstring MetricUrlHead(const std::wstring& host, const std::wstring& tag) {
+  std::wstring head = L"https://" + host + L"/update?p=strato";
   // Encoded, so that no tag can add a parameter, cut the query or make the URL invalid.
-  if (!tag.empty()) t += L"&utm=" + PercentEncode(tag);
-  t += kEventSuffix;
-  return t;
+  if (!tag.empty()) head += L"&utm=" + PercentEncode(tag);
+  return head;
 }
 
-std::wstring FormatMetricUrl(const std::wstring& urlTemplate, const std::wstring& versionDigits,
-                             const std::wstring& installationId, const std::wstring& name,
-                             int32_t value) {
-  const std::wstring suffix = kEventSuffix;
-  const size_t head = urlTemplate.size() >= suffix.size() ? urlTemplate.size() - suffix.size() : 0;
-  std::wstring out = urlTemplate.substr(0, head);
-  const std::wstring* strings[] = {&versionDigits, &installationId, &name};
-  size_t next = 0;
-  for (size_t i = head; i < urlTemplate.size(); ++i) {
-    const wchar_t c = urlTemplate[i];
-    if (c == L'%' && i + 1 < urlTemplate.size()) {
-      const wchar_t spec = urlTemplate[i + 1];
-      if (spec == L's' && next < 3) {
-        out += *strings[next++];
-        ++i;
-        continue;
-      }
-      if (spec == L'd') {
-        out += DecimalW(value);
-        ++i;
-        continue;
-      }
-    }
-    out.push_back(c);
-  }
-  return out;
+std::wstring MetricUrl(const std::wstring& head, const std::wstring& versionDigits,
+                       const std::wstring& installationId, const std::wstring& name,
+                       int32_t value) {
+  std::wstring url = head;
+  url += L"&t=cumulo_windows_";
+  url += versionDigits;
+  url += L"&iid=";
+  url += installationId;
+  url += L"&v=0&i=new_installer_";
+  url += name;
+  url += L':';
+  url += DecimalW(value);
+  return url;
 }
 
 std::wstring MetricHeaderBlock(const std::wstring& version, const std::wstring& installationId) {
@@ -99,23 +83,20 @@ struct MetricSender::State {
   MetricSenderOptions options;
   MetricTransportFactory factory;
 
-  std::mutex queueMutex;  // guards queue, serial, stopRequested, deliveryReleased, accepting
+  // The one lock: it guards every field below.
+  std::mutex queueMutex;
   std::condition_variable wakeup;
   std::deque<MetricEvent> queue;
   uint64_t serial = 0;
   bool stopRequested = false;
   bool deliveryReleased = false;
   bool accepting = true;  // false once the thread or the session could not start
-
-  std::mutex urlMutex;
-  std::wstring urlTemplate;
-
-  std::mutex doneMutex;
+  std::wstring urlHead;   // the tag's part changes with SetUtm
   std::condition_variable doneCv;
   bool done = false;
 
   void MarkDone() {
-    std::lock_guard<std::mutex> lock(doneMutex);
+    std::lock_guard<std::mutex> lock(queueMutex);
     done = true;
     doneCv.notify_all();
   }
@@ -139,7 +120,7 @@ MetricSender::MetricSender(const std::wstring& installationId, MetricTransportFa
   state_->installationId = installationId;
   state_->options = std::move(options);
   state_->factory = std::move(factory);
-  state_->urlTemplate = MetricUrlTemplate(state_->options.host, L"");
+  state_->urlHead = MetricUrlHead(state_->options.host, L"");
   try {
     std::thread(&MetricSender::SenderThreadProc, state_).detach();
   } catch (const std::system_error&) {
@@ -155,7 +136,7 @@ MetricSender::~MetricSender() {
     state_->stopRequested = true;
   }
   state_->wakeup.notify_one();
-  std::unique_lock<std::mutex> lock(state_->doneMutex);
+  std::unique_lock<std::mutex> lock(state_->queueMutex);
   const bool ended =
       state_->doneCv.wait_for(lock, state_->options.stopWait, [this] { return state_->done; });
   lock.unlock();
@@ -178,8 +159,9 @@ void MetricSender::ReleaseDelivery() {
 }
 
 void MetricSender::SetUtm(const std::wstring& tag) {
-  std::lock_guard<std::mutex> lock(state_->urlMutex);
-  state_->urlTemplate = MetricUrlTemplate(state_->options.host, tag);
+  std::wstring head = MetricUrlHead(state_->options.host, tag);
+  std::lock_guard<std::mutex> lock(state_->queueMutex);
+  state_->urlHead = std::move(head);
 }
 
 std::wstring MetricSender::GetInstallationId() const { return state_->installationId; }
@@ -204,20 +186,18 @@ void MetricSender::SenderThreadProc(std::shared_ptr<State> state) {
   const std::wstring headers = MetricHeaderBlock(state->version, state->installationId);
   for (;;) {
     MetricEvent event;
+    std::wstring urlHead;
     {
       std::unique_lock<std::mutex> lock(state->queueMutex);
       // The predicate is checked under the same mutex the notifiers take: no lost wake-up.
       state->wakeup.wait(lock, [&] { return !state->queue.empty() || state->stopRequested; });
       if (state->queue.empty()) break;
       event = state->queue.front();
+      // Taken when the event is sent, so a tag set while it waited applies to it.
+      urlHead = state->urlHead;
     }
-    std::wstring urlTemplate;
-    {
-      std::lock_guard<std::mutex> lock(state->urlMutex);
-      urlTemplate = state->urlTemplate;
-    }
-    const std::wstring url = FormatMetricUrl(urlTemplate, state->versionDigits,
-                                             state->installationId, event.name, event.value);
+    const std::wstring url = MetricUrl(urlHead, state->versionDigits, state->installationId,
+                                       event.name, event.value);
     uint32_t status = 0;
     try {
       status = transport->SendForStatus(url, headers);

@@ -43,12 +43,14 @@ struct MetricSenderOptions {
   std::optional<std::chrono::milliseconds> holdDelivery;
 };
 
-// The URL template: prefix, optional "&utm=" + the percent-encoded tag, and the event suffix.
-std::wstring MetricUrlTemplate(const std::wstring& host, const std::wstring& tag);
-// Fills the suffix's four placeholders; nothing else of the template is touched.
-std::wstring FormatMetricUrl(const std::wstring& urlTemplate, const std::wstring& versionDigits,
-                             const std::wstring& installationId, const std::wstring& name,
-                             int32_t value);
+// What every request URL starts with: the endpoint's prefix and, for a non-empty tag,
+// "&utm=" + the percent-encoded tag.
+std::wstring MetricUrlHead(const std::wstring& host, const std::wstring& tag);
+// One event's request URL: the head, then the event's parameters with the version digits,
+// the identifier and the name as they are and the value in decimal.
+std::wstring MetricUrl(const std::wstring& head, const std::wstring& versionDigits,
+                       const std::wstring& installationId, const std::wstring& name,
+                       int32_t value);
 // "User-Agent: CumuloWindows <version> beta <id>\r\n"
 std::wstring MetricHeaderBlock(const std::wstring& version, const std::wstring& installationId);
 

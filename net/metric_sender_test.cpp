@@ -19,7 +19,7 @@ using Clock = std::chrono::steady_clock;
 const wchar_t kPrefix[] = L"https://stat.test/update?p=strato";
 
 std::wstring Url(const std::wstring& tag, const std::wstring& name, int32_t value) {
-  return FormatMetricUrl(MetricUrlTemplate(L"stat.test", tag), L"22030052", L"WCid", name, value);
+  return MetricUrl(MetricUrlHead(L"stat.test", tag), L"22030052", L"WCid", name, value);
 }
 
 // A transport whose requests wait until the test opens the gate.
@@ -71,7 +71,7 @@ std::shared_ptr<MetricSender> GatedSender(const std::shared_ptr<Gate>& gate) {
 }
 }  // namespace
 
-TEST(MetricUrl, FillsTheFourPlaceholdersAndNothingElse) {
+TEST(MetricUrl, ComposesTheTagAndTheEventsFourParts) {
   const struct {
     const wchar_t* tag;
     const wchar_t* name;
