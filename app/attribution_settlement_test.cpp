@@ -161,6 +161,24 @@ TEST(SettleAttribution, Table) {
   }
 }
 
+// A key that cannot be opened: each failure is reported to the sender that was given, and
+// the container's tag still counts for this run.
+TEST(SettleAttribution, RegistryFailuresGoToTheSender) {
+  FakeProductKey key;
+  key.openStatus = 5;
+  MetricRecorder recorder;
+  auto sender = recorder.MakeSender();
+  const LaunchParams params = {{"utm", "u"}, {"intro", "i"}, {"email", "e@x.ru"}, {"auth", "a"}};
+  const AuthHandoff handoff = SettleAttribution(
+      key, sender, [&](std::shared_ptr<MetricSender>) { return params; }, &FakeCyrillicCodePage);
+  sender->SendMetric(L"probe", 1);
+  EXPECT_EQ(handoff.email, "e@x.ru");
+  const std::vector<std::wstring> expected = {L"utm_fail_reg_open:5", L"fail_reg_open:5",
+                                              L"fail_reg_open:5", L"probe:1"};
+  EXPECT_EQ(DrainEvents(sender, recorder), expected);
+  EXPECT_NE(recorder.Requests().back().url.find(L"&utm=u&"), std::wstring::npos);
+}
+
 }  // namespace
 
 }  // namespace cumulo
