@@ -8,7 +8,6 @@ Needs a running wine session and its environment, as scripts/demo provides them.
 import os
 import shutil
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_lib as e2e  # noqa: E402
@@ -19,8 +18,7 @@ PARAMS = "utm=demo&email=demo.user%40example.com&auth=demo-token-42"
 
 def main(out):
     def shot(name):
-        time.sleep(0.5)
-        shutil.move(e2e.screenshot(name).path, os.path.join(out, name + ".png"))
+        shutil.move(il.shot(name).path, os.path.join(out, name + ".png"))
 
     e2e.reset_stat()
     il.forget_attribution()
@@ -32,13 +30,14 @@ def main(out):
     window = e2e.find_window()
     if window is None:
         sys.exit("the installer window did not appear")
-    time.sleep(1.5)
+    if not e2e.wait_painted() or il.wait_ready() is None:
+        sys.exit("the installer window did not become ready")
     shot("1-ready")
     il.press_install(window)
     e2e.wait_until(road.setup_commands, 60)
     shot("2-installing")
     code = il.wait_for_exit(run, 120)
-    time.sleep(1.0)
+    e2e.wait_until(lambda: e2e.find_windows(il.CLIENT_TITLE), 30)
     shot("3-client-started")
 
     with open(os.path.join(out, "telemetry.txt"), "w") as f:

@@ -345,7 +345,8 @@ def geometry(window):
 
 
 def move_pointer(x, y):
-    xdotool("mousemove", x, y)
+    """Moves the pointer and returns once the X server has it there."""
+    xdotool("mousemove", "--sync", x, y)
 
 
 def park_pointer():
@@ -360,10 +361,9 @@ def hover(window, x, y):
     if g is None:
         return False
     gx, gy, _, _ = g
+    # The X server hands the moves to wine in order, ahead of any later click or key.
     move_pointer(gx + x - 1, gy + y)
-    time.sleep(0.2)
     move_pointer(gx + x, gy + y)
-    time.sleep(0.3)
     return True
 
 
@@ -378,8 +378,7 @@ def click(window, x, y):
 def focus(window):
     """Gives the window the X keyboard focus, as a desktop's window manager gives it to a
     program's new window (Xvfb has none, and its focus otherwise follows the pointer)."""
-    xdotool("windowfocus", "--sync", window)
-    time.sleep(0.3)
+    xdotool("windowfocus", "--sync", window)  # returns once the X server gave it the focus
 
 
 def key(name):
@@ -432,6 +431,16 @@ class Image:
         i = (y * self.width + x) * 3
         return tuple(self.data[i:i + 3])
 
+    def crop(self, region=None):
+        """The pixel bytes of the rectangle (x, y, width, height), clipped to the image;
+        all of them for None."""
+        if region is None:
+            return self.data
+        x, y, width, height = region
+        x0, x1 = max(0, x), min(self.width, x + width)
+        return b"".join(self.data[(yy * self.width + x0) * 3:(yy * self.width + x1) * 3]
+                        for yy in range(max(0, y), min(self.height, y + height)))
+
     def fraction(self, x, y, width, height, rgb):
         """The share of the pixels of the rectangle that have exactly this colour."""
         hits = total = 0
@@ -445,6 +454,20 @@ class Image:
 def hex_rgb(text):
     text = text.lstrip("#")
     return tuple(int(text[i:i + 2], 16) for i in (0, 2, 4))
+
+
+def settled_screenshot(name, region=None, timeout=30):
+    """The screen once two captures in a row agree on the region ((x, y, width, height),
+    the whole screen for None): a paint in progress never shows. None when it keeps
+    changing for the whole timeout."""
+    last = [None]
+
+    def settled():
+        shot = screenshot(name)
+        seen = shot.crop(region)
+        same, last[0] = seen == last[0], seen
+        return shot if same else None
+    return wait_until(settled, timeout)
 
 
 def screenshot(name):

@@ -10,7 +10,6 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -179,9 +178,10 @@ def wait_for_exit(run, timeout):
         return None
 
 
-def shot(name):
-    time.sleep(0.5)
-    return e2e.screenshot(name)
+def shot(name, timeout=10):
+    """Evidence of the state just reached: the screen once it has settled, or, where
+    something on it keeps moving (a progress bar), the last capture."""
+    return e2e.settled_screenshot(name, timeout=timeout) or e2e.screenshot(name)
 
 
 # The error dialog's template is 215 x 82 dialog units; its buttons' centres in those units.

@@ -50,7 +50,7 @@ class InstallFailureTest(il.RoadTestCase):
         self.assertTrue(os.path.exists(log))
         self.assertFalse(os.path.exists(road.package_path()))
         il.click_dialog_button(dialog, il.JOURNAL_BUTTON_UNITS)
-        self.assertTrue(e2e.wait_until(lambda: dialog not in e2e.find_windows(il.CAPTION), 10))
+        self.assertTrue(e2e.wait_until(lambda: dialog not in e2e.find_windows(il.CAPTION), 30))
         self.assert_ready_again(run, "setup-failed-after-journal")
         # Under wine no program is registered for .log files: the shell call fails
         # quietly, and the log stays for the user (the window is back, so it is decided).
@@ -69,7 +69,7 @@ class InstallFailureTest(il.RoadTestCase):
         log = road.log_path_given()
         self.assertTrue(os.path.exists(log))
         il.click_dialog_button(dialog, il.OK_BUTTON_UNITS)
-        self.assertTrue(e2e.wait_until(lambda: not os.path.exists(log), 10), "log kept")
+        self.assertTrue(e2e.wait_until(lambda: not os.path.exists(log), 30), "log kept")
         self.assert_ready_again(run, "setup-failed-after-ok")
 
         il.press_install(window)
@@ -88,7 +88,7 @@ class InstallFailureTest(il.RoadTestCase):
         log = road.log_path_given()
         self.files.append(log)
         e2e.click(window, 1048, 32)  # the close button, while the setup runs
-        self.assertTrue(e2e.wait_until(lambda: not e2e.find_windows(), 10), "window stayed")
+        self.assertTrue(e2e.wait_until(lambda: not e2e.find_windows(), 30), "window stayed")
         # The process ends after its worker, which finds no window to offer the log to.
         self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_CLOSED)
         self.assertEqual(len(road.setup_commands()), 2)

@@ -128,7 +128,7 @@ class ReturningUserTest(il.RoadTestCase):
         run, road, _, dialog = self.install_with_scanner("longlock", 40000, error_dialog)
         il.shot("longlock-error-dialog")
         names = lambda: e2e.stat_event_names()  # noqa: E731
-        self.assertTrue(e2e.wait_until(lambda: {"error", "error_del_temp"} <= set(names()), 10))
+        self.assertTrue(e2e.wait_until(lambda: {"error", "error_del_temp"} <= set(names()), 30))
         events = e2e.stat_events()
         # The scanner still has the package when the worker cleans up (the window's "error"
         # and that may come in either order): it cannot be deleted either.
@@ -139,7 +139,7 @@ class ReturningUserTest(il.RoadTestCase):
         self.assertIn(("W", WAITING), run.journal())
         self.assertEqual(road.setup_commands(), [])
         il.click_dialog_button(dialog, il.OK_BUTTON_UNITS)
-        self.assertTrue(e2e.wait_until(lambda: dialog not in e2e.find_windows(il.CAPTION), 10))
+        self.assertTrue(e2e.wait_until(lambda: dialog not in e2e.find_windows(il.CAPTION), 30))
 
 
 if __name__ == "__main__":

@@ -99,6 +99,18 @@ class InstallSuccessTest(il.RoadTestCase):
                                  "err_cumulo_crashed", "setup_run"])
         self.assertIn(("E", "Starting Cumulo application failed: crash"), run.journal())
 
+    def test_client_that_exits_at_once_says_so_in_the_exit_code(self):
+        run, road = self.install("exits", client_mode="exit_at_once")
+        self.assertEqual(il.wait_for_exit(run, 60), e2e.EXIT_CLIENT_NOT_STARTED)
+        # The installer started it, once, with the hand-off.
+        self.assertEqual(len(road.lines("client_starts.txt")), 1)
+        self.assert_client_started_with_handoff(road)
+        # Seen or not before it ended (that is wine's timing), it is gone a second later.
+        names = [n for n in e2e.stat_event_names() if n != "err_cumulo_not_run"]
+        self.assertEqual(names, ["first", "started", "found_valid_tok", "err_cumulo_crashed",
+                                 "setup_run"])
+        self.assertIn(("E", "Starting Cumulo application failed: crash"), run.journal())
+
     def test_running_client_is_closed_first(self):
         road = self.new_road("closefirst")
         old_client = road.start_client("normal")

@@ -44,7 +44,7 @@ class InstallTrustTest(il.RoadTestCase):
         journal = run.journal()
         self.assertIn(("E", "Setup package failed verification: 0x%08X." % code), journal)
         self.assertIn(("E", "Unknown error occuried."), journal)
-        self.assertTrue(e2e.wait_until(lambda: os.listdir(temp) == [], 10), os.listdir(temp))
+        self.assertTrue(e2e.wait_until(lambda: os.listdir(temp) == [], 30), os.listdir(temp))
         il.shot(name + "-box")
         self.assertTrue(il.dismiss_box(box))
         self.assert_ready_again(run, name + "-after")
@@ -91,7 +91,7 @@ class InstallTrustTest(il.RoadTestCase):
                  ("W", "Setup package damaged, downloading it once more from byte 0."),
                  ("I", "Downloader completed succesfully."), ("I", "Runnning installer")],
                 run.journal()), run.journal())
-            self.assertTrue(e2e.wait_until(lambda: os.listdir(temp) == [], 10), os.listdir(temp))
+            self.assertTrue(e2e.wait_until(lambda: os.listdir(temp) == [], 30), os.listdir(temp))
 
     def test_visible_retry_is_verified_again(self):
         road = self.new_road("retry-changed", exit_codes="5,0", setup_delay_ms=4000)
@@ -115,7 +115,7 @@ class InstallTrustTest(il.RoadTestCase):
                  "Setup package failed verification: 0x80096010.", "Unknown error occuried."],
                 messages), messages)
             # The package and the first attempt's log went with the procedure.
-            self.assertTrue(e2e.wait_until(lambda: os.listdir(temp) == [], 10), os.listdir(temp))
+            self.assertTrue(e2e.wait_until(lambda: os.listdir(temp) == [], 30), os.listdir(temp))
             self.assertTrue(il.dismiss_box(box))
             self.assert_ready_again(run, "retry-changed-after")
             run.stop()

@@ -4,7 +4,6 @@ control, Escape as the close button, and the error dialog's keys."""
 import os
 import re
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -26,13 +25,33 @@ class KeyboardTest(il.RoadTestCase):
         return run, window
 
     def probe(self, title=e2e.WINDOW_TITLE):
-        found = e2e.wait_until(lambda: e2e.probe(title), 10)
+        found = e2e.wait_until(lambda: e2e.probe(title), 30)
         self.assertIsNotNone(found, "no window %r to probe" % title)
         return found
 
-    def press(self, name, pause=0.5):
+    def press(self, name):
+        # xdotool hands the key to the X server, which gives wine input in order: a later
+        # key or probe comes after it, and every check below waits for the key's effect.
         e2e.key(name)
-        time.sleep(pause)
+
+    def wait_focus(self, expected, title=e2e.WINDOW_TITLE):
+        """The id of the focused control once it is `expected`, else the last one seen."""
+        seen = []
+
+        def focused():
+            seen.append(self.probe(title).focus)
+            return seen[-1] == expected
+        e2e.wait_until(focused, 20)
+        return seen[-1]
+
+    def assert_no_second_install(self, run):
+        """Enter during an installation presses nothing: no second start, no second download,
+        watched for long enough that a wrongly pressed Install would show (a window here
+        takes about 2 s to react)."""
+        second = e2e.wait_until(lambda: (
+            e2e.journal_messages(run.log_path).count("User started install procedure.") > 1
+            or len(il.dist_requests()) > 1), 8)
+        self.assertFalse(second, "Enter pressed something while the installation ran")
 
     def assert_captions(self, probed, install, close, link):
         c = probed.controls
@@ -58,19 +77,21 @@ class KeyboardTest(il.RoadTestCase):
         stop = os.path.join(road.dir, "stop-setup")
         road.env["CUMULO_SETUP_STOP_FILE"] = e2e.wine_path(stop)
         run, _ = self.open_road(road)
-        probed = self.probe()
-        self.assertEqual(probed.focus, INSTALL, "the keyboard starts on Install")
-        self.assert_captions(probed, "Install", "Close", "terms and conditions")
+        self.assertEqual(self.wait_focus(INSTALL), INSTALL, "the keyboard starts on Install")
+        self.assert_captions(self.probe(), "Install", "Close", "terms and conditions")
         il.shot("keys-ready")
         self.press("Return")
         self.assertTrue(e2e.wait_until(
             lambda: "Starting installation procedure..." in e2e.journal_messages(run.log_path), 10))
-        self.assertFalse(self.probe().controls[INSTALL]["visible"])
+        self.assertTrue(e2e.wait_until(
+            lambda: not self.probe().controls[INSTALL]["visible"], 20), "Install still shown")
         il.shot("keys-downloading")
         for _ in range(3):
-            self.press("Return", 0.3)
+            self.press("Return")
+        self.assert_no_second_install(run)
         self.assertTrue(e2e.wait_until(road.setup_commands, 60), "no setup started")
-        self.press("Return", 0.3)  # and once while the setup runs
+        self.press("Return")  # and once while the setup runs
+        self.assert_no_second_install(run)
         self.assertTrue(run.running(), "the window went before the presses")
         self.assertFalse(self.probe().controls[INSTALL]["visible"])
         with open(stop, "w"):
@@ -86,7 +107,7 @@ class KeyboardTest(il.RoadTestCase):
     def test_tab_to_the_close_button_and_enter_closes(self):
         run, _ = self.open_road(self.new_road("keys-close"))
         self.press("Tab")
-        self.assertEqual(self.probe().focus, CLOSE)
+        self.assertEqual(self.wait_focus(CLOSE), CLOSE)
         il.shot("keys-close-focused")
         self.press("Return")
         self.assert_closed_by_the_user(run)
@@ -106,22 +127,24 @@ class KeyboardTest(il.RoadTestCase):
             self.assertTrue(e2e.wait_painted(), "no first paint")
             self.assertIsNotNone(il.wait_ready(), "the Install button is not ready")
             e2e.focus(window)
+            self.assertEqual(self.wait_focus(INSTALL), INSTALL, "the keyboard starts on Install")
             probed = self.probe()
             self.assert_captions(probed, "Установить", "Закрыть", "лицензионного соглашения")
             self.press("Tab")
             self.press("Tab")
-            self.assertEqual(self.probe().focus, LINK)
+            self.assertEqual(self.wait_focus(LINK), LINK)
             il.shot("keys-link-focused-ru")
             terms_ru = "https://%s/biz/legal/cumulo_termsofuse" % os.environ["CUMULO_TERMS_HOST"]
             self.press("Return")
-            self.assertTrue(e2e.wait_until(lambda: opened() == [terms_ru], 10), opened())
+            self.assertTrue(e2e.wait_until(lambda: opened() == [terms_ru], 30), opened())
             self.press("space")
-            self.assertTrue(e2e.wait_until(lambda: opened() == [terms_ru] * 2, 10), opened())
+            self.assertTrue(e2e.wait_until(lambda: opened() == [terms_ru] * 2, 30), opened())
             self.assertTrue(run.running(), "the link closed the window")
             self.assertEqual(e2e.stat_event_names(), ["first"])
             self.press("Tab")
-            self.assertEqual(self.probe().focus, INSTALL)
+            self.assertEqual(self.wait_focus(INSTALL), INSTALL)
             self.press("Tab")
+            self.assertEqual(self.wait_focus(CLOSE), CLOSE)
             self.press("space")
             self.assert_closed_by_the_user(run)
 
@@ -136,13 +159,12 @@ class KeyboardTest(il.RoadTestCase):
     def wait_error_dialog(self, road, runs):
         dialog = il.find_caption_window(60)
         self.assertIsNotNone(dialog, "the error dialog did not appear")
-        self.assertTrue(e2e.wait_until(lambda: len(road.setup_commands()) == 2 * runs, 10))
+        self.assertTrue(e2e.wait_until(lambda: len(road.setup_commands()) == 2 * runs, 30))
         log = self.log_paths(road)[-1]
         self.files.append(log)
-        self.assertTrue(e2e.wait_until(lambda: os.path.exists(log), 10))
-        probed = self.probe(il.CAPTION)
-        self.assertEqual(probed.focus, OK, "OK starts with the keyboard focus")
-        self.assertEqual(probed.controls[JOURNAL]["text"], "Journal")
+        self.assertTrue(e2e.wait_until(lambda: os.path.exists(log), 30))
+        self.assertEqual(self.wait_focus(OK, il.CAPTION), OK, "OK starts with the keyboard focus")
+        self.assertEqual(self.probe(il.CAPTION).controls[JOURNAL]["text"], "Journal")
         return dialog, log
 
     def test_error_dialog_enter_and_escape_delete_the_log_and_journal_keeps_it(self):
@@ -152,20 +174,20 @@ class KeyboardTest(il.RoadTestCase):
         dialog, log = self.wait_error_dialog(road, 1)
         il.shot("keys-error-dialog")
         self.press("Return")  # OK
-        self.assertTrue(e2e.wait_until(lambda: not os.path.exists(log), 10), "Enter kept the log")
-        self.assertEqual(self.probe().focus, INSTALL, "the keyboard is back on Install")
+        self.assertTrue(e2e.wait_until(lambda: not os.path.exists(log), 30), "Enter kept the log")
+        self.assertEqual(self.wait_focus(INSTALL), INSTALL, "the keyboard is back on Install")
 
         self.press("space")  # Install again
         dialog, log = self.wait_error_dialog(road, 2)
         self.press("Escape")
-        self.assertTrue(e2e.wait_until(lambda: not os.path.exists(log), 10), "Escape kept the log")
+        self.assertTrue(e2e.wait_until(lambda: not os.path.exists(log), 30), "Escape kept the log")
 
         self.press("space")
         dialog, log = self.wait_error_dialog(road, 3)
         self.press("Tab")
-        self.assertEqual(self.probe(il.CAPTION).focus, JOURNAL)
+        self.assertEqual(self.wait_focus(JOURNAL, il.CAPTION), JOURNAL)
         self.press("Return")  # Journal
-        self.assertTrue(e2e.wait_until(lambda: dialog not in e2e.find_windows(il.CAPTION), 10))
+        self.assertTrue(e2e.wait_until(lambda: dialog not in e2e.find_windows(il.CAPTION), 30))
         # Install is back once the dialog's choice is carried out.
         self.assertIsNotNone(il.wait_ready(), "Install did not come back")
         self.assertTrue(os.path.exists(log), "Journal deleted the log")

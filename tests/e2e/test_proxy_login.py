@@ -43,7 +43,7 @@ def tinyproxy():
     proxy = subprocess.Popen(["tinyproxy", "-d", "-c", conf], stdin=subprocess.DEVNULL,
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        assert e2e.wait_until(lambda: connectable(port), 10), "tinyproxy did not start"
+        assert e2e.wait_until(lambda: connectable(port), 30), "tinyproxy did not start"
         yield log
     finally:
         proxy.terminate()
@@ -135,7 +135,7 @@ class ProxyLoginTest(il.RoadTestCase):
         il.shot("proxy-prompt-cancel")
         e2e.focus(prompt)
         e2e.key("Escape")
-        self.assertTrue(e2e.wait_until(lambda: prompt not in e2e.find_windows(PROMPT_TITLE), 10),
+        self.assertTrue(e2e.wait_until(lambda: prompt not in e2e.find_windows(PROMPT_TITLE), 30),
                         "Escape did not close the prompt")
         others = self.watch_prompts(run, prompt, lambda: il.find_caption_window(0.1) is not None)
         box = il.find_caption_window(60)

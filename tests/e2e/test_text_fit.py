@@ -6,11 +6,11 @@ Windows 8's scaled ones). Each text is measured with the font the window draws i
 the screenshot shows the whole link."""
 import os
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_lib as e2e  # noqa: E402
+import install_lib as il  # noqa: E402
 
 PARAMS = ["--params", "email=user%40example.com&auth=token123"]
 SUBSTITUTES = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes"
@@ -29,6 +29,7 @@ def bluish(rgb):
 class TextFitTest(e2e.InstallerTestCase):
     def check_window(self, name, russian, s, font_scale):
         e2e.park_pointer()  # away from where the last window's close button was
+        e2e.reset_stat()  # so that this window's first paint is the one waited for
         run = e2e.Installer.start(PARAMS, russian=russian)
         self.runs.append(run)
         try:
@@ -39,10 +40,11 @@ class TextFitTest(e2e.InstallerTestCase):
     def check_texts(self, run, name, s, font_scale):
         window = e2e.find_window()
         self.assertIsNotNone(window, "the installer window did not appear")
-        time.sleep(1.5)
-        probed = e2e.probe()
-        self.assertIsNotNone(probed)
-        shot = e2e.screenshot(name)
+        self.assertTrue(e2e.wait_painted(), "%s: no first paint" % name)
+        probed = il.wait_ready()
+        self.assertIsNotNone(probed, "%s: the Install button is not ready" % name)
+        shot = e2e.settled_screenshot(name, e2e.geometry(window))
+        self.assertIsNotNone(shot, "%s: the window kept changing" % name)
         c = probed.controls
         width, height = probed.size
         for id_ in (TITLE, SUBTITLE, INSTALL, PERCENT, AGREEMENT, LINK):

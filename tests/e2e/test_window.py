@@ -2,7 +2,6 @@
 the single-instance lock, the version notice and a stored utm."""
 import os
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -23,8 +22,13 @@ class WindowTest(e2e.InstallerTestCase):
         window = e2e.find_window()
         self.assertIsNotNone(window, "the installer window did not appear")
         e2e.park_pointer()
-        time.sleep(1.5)  # let it paint
+        self.assertTrue(e2e.wait_painted(), "no first paint")
         return run, window
+
+    def settled_shot(self, name, window):
+        shot = e2e.settled_screenshot(name, e2e.geometry(window))
+        self.assertIsNotNone(shot, "%s: the window kept changing" % name)
+        return shot
 
     def close_by_button(self, run, window, scale):
         e2e.click(window, 1048 * scale, 32 * scale)
@@ -61,7 +65,7 @@ class WindowTest(e2e.InstallerTestCase):
                         run, window = self.open_window(russian=russian)
                         g = e2e.geometry(window)
                         self.assertEqual(g[2:], (1080 * s, 680 * s))
-                        shot = e2e.screenshot(name)
+                        shot = self.settled_shot(name, window)
                         self.check_install_fill(shot, g, s)
                         edges = self.edge_pixels(shot, g)
                         if version is None:
@@ -97,15 +101,14 @@ class WindowTest(e2e.InstallerTestCase):
             run, window = self.open_window()
             box = e2e.find_window("Cumulo:", timeout=15)
             self.assertIsNotNone(box, "the version notice did not appear")
-            time.sleep(0.5)
-            e2e.screenshot("notice-winxp")
+            self.settled_shot("notice-winxp", box)
             for _ in range(5):
                 if box not in e2e.find_windows("Cumulo:"):
                     break
                 # A click on the box gives it the keyboard; Enter then presses OK.
                 e2e.click(box, 8, 8)
                 e2e.key("Return")
-                e2e.wait_until(lambda: box not in e2e.find_windows("Cumulo:"), 3)
+                e2e.wait_until(lambda: box not in e2e.find_windows("Cumulo:"), 20)
             self.assertEqual(run.wait(30), e2e.EXIT_SYSTEM_REFUSED)
         self.assertEqual(e2e.stat_event_names(), ["first", "need_win_7"])
         self.assertIn(("E", "Windows 7 is a minimal version supported."), run.journal())
