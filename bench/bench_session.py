@@ -1,6 +1,5 @@
-"""The benchmarks' wine session: the environment of scripts/wine-env.sh for a win64
-build, and the session (prefix, display, fixture servers) started and stopped around
-a benchmark."""
+"""The benchmarks' wine session: the environment a win64 build's wine.env holds, and the
+session (prefix, display, fixture servers) started and stopped around a benchmark."""
 import contextlib
 import os
 import subprocess
@@ -12,10 +11,11 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "harness"))
 
 
 def session_env(build):
-    """The environment scripts/wine-env.sh gives `build`, on the build's own display."""
-    out = subprocess.run(["bash", "-c", 'unset DISPLAY; . "$0/scripts/wine-env.sh" "$1" && env -0',
-                          ROOT, build], check=True, capture_output=True).stdout
-    return dict(item.split("=", 1) for item in out.decode().split("\0") if "=" in item)
+    """The environment ctest gives `build`'s wine tiers (its wine.env), on the build's own
+    display, over this process's environment."""
+    with open(os.path.join(build, "wine.env"), encoding="utf-8") as f:
+        own = dict(line.rstrip("\n").split("=", 1) for line in f if "=" in line)
+    return {**os.environ, **own}
 
 
 @contextlib.contextmanager
