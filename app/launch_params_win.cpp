@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "base/command_line.h"
 #include "app/launch_params.h"
+#include "base/command_line.h"
 
 namespace cumulo {
 

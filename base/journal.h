@@ -19,8 +19,8 @@ struct LocalTime {
 
 // The journal's view of time, a parameter so that tests can fix it.
 struct LogClock {
-  int64_t (*now)();                        // seconds since the epoch
-  bool (*toLocal)(int64_t, LocalTime&);    // false when the conversion fails
+  int64_t (*now)();                      // seconds since the epoch
+  bool (*toLocal)(int64_t, LocalTime&);  // false when the conversion fails
 };
 LogClock SystemLogClock();
 
@@ -55,6 +55,8 @@ class InstallLog {
 // Shorthands used by every writer.
 inline void LogInfo(const std::wstring& m) { InstallLog::Instance().Write(m, LogLevel::Info); }
 inline void LogError(const std::wstring& m) { InstallLog::Instance().Write(m, LogLevel::Error); }
-inline void LogWarning(const std::wstring& m) { InstallLog::Instance().Write(m, LogLevel::Warning); }
+inline void LogWarning(const std::wstring& m) {
+  InstallLog::Instance().Write(m, LogLevel::Warning);
+}
 
 }  // namespace cumulo

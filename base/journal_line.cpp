@@ -21,10 +21,17 @@ std::string FormatJournalLine(LogLevel level, const std::string& timestamp,
   std::string line;
   line.reserve(4 + timestamp.size() + prefix.size() + message.size() + 1);
   switch (level) {
-    case LogLevel::Info: line += "[I] "; break;
-    case LogLevel::Error: line += "[E] "; break;
-    case LogLevel::Warning: line += "[W] "; break;
-    default: break;
+    case LogLevel::Info:
+      line += "[I] ";
+      break;
+    case LogLevel::Error:
+      line += "[E] ";
+      break;
+    case LogLevel::Warning:
+      line += "[W] ";
+      break;
+    default:
+      break;
   }
   line += timestamp;
   line += prefix;

@@ -25,7 +25,8 @@ TEST(JournalLine, OneLineWhateverTheMessageHolds) {
        "[I] [09:05:03 07.12] [ Download ] Downloading file: https://h/a  [E] forged\n"},
       {LogLevel::Warning, L"\n", "[W] [09:05:03 07.12] [ Download ]  \n"},
       {LogLevel::Info, L"a\rb\n", "[I] [09:05:03 07.12] [ Download ] a b \n"},
-      {LogLevel::Info, L"\x41F\xD800!", "[I] [09:05:03 07.12] [ Download ] \xD0\x9F\xEF\xBF\xBD!\n"},
+      {LogLevel::Info, L"\x41F\xD800!",
+       "[I] [09:05:03 07.12] [ Download ] \xD0\x9F\xEF\xBF\xBD!\n"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(FormatJournalLine(c.level, kStamp, kPrefix, c.message), c.line);

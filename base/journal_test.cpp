@@ -91,9 +91,11 @@ TEST_F(InstallLogTest, Utf8MessagesAndChannel) {
     log.Write(L"", LogLevel::Info);
   }
   EXPECT_EQ(Contents(),
-            "\xEF\xBB\xBF[I] [09:05:03 07.12] [ \xD0\x97\xD0\xB0\xD0\xB3\xD1\x80\xD1\x83\xD0\xB7\xD0\xBA\xD0\xB0 ] "
+            "\xEF\xBB\xBF[I] [09:05:03 07.12] [ "
+            "\xD0\x97\xD0\xB0\xD0\xB3\xD1\x80\xD1\x83\xD0\xB7\xD0\xBA\xD0\xB0 ] "
             "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80\n"
-            "[I] [09:05:03 07.12] [ \xD0\x97\xD0\xB0\xD0\xB3\xD1\x80\xD1\x83\xD0\xB7\xD0\xBA\xD0\xB0 ] \n");
+            "[I] [09:05:03 07.12] [ "
+            "\xD0\x97\xD0\xB0\xD0\xB3\xD1\x80\xD1\x83\xD0\xB7\xD0\xBA\xD0\xB0 ] \n");
 }
 
 TEST_F(InstallLogTest, ChannelIsReadOnceAtTheFirstLine) {
@@ -104,7 +106,9 @@ TEST_F(InstallLogTest, ChannelIsReadOnceAtTheFirstLine) {
     channel = L"Other";
     log.Write(L"b", LogLevel::Info);
   }
-  EXPECT_EQ(Contents(), "\xEF\xBB\xBF[I] [09:05:03 07.12] [ Download ] a\n[I] [09:05:03 07.12] [ Download ] b\n");
+  EXPECT_EQ(
+      Contents(),
+      "\xEF\xBB\xBF[I] [09:05:03 07.12] [ Download ] a\n[I] [09:05:03 07.12] [ Download ] b\n");
 }
 
 TEST_F(InstallLogTest, FailedLocalTimeReusesThePreviousText) {
@@ -167,9 +171,12 @@ TEST_F(InstallLogTest, ConcurrentWritersProduceWholeLines) {
     ASSERT_EQ(line.rfind("[I] [09:05:", 0), 0u) << line;
     ASSERT_EQ(line.substr(13, 21), " 07.12] [ Download ] ") << line;
     const std::string msg = line.substr(34);
-    if (msg == "from thread A with a longer message text") ++a;
-    else if (msg == "from B") ++b;
-    else FAIL() << line;
+    if (msg == "from thread A with a longer message text")
+      ++a;
+    else if (msg == "from B")
+      ++b;
+    else
+      FAIL() << line;
   }
   EXPECT_EQ(a, kLines);
   EXPECT_EQ(b, kLines);

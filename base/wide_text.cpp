@@ -2,7 +2,6 @@
 
 #include <charconv>
 
-
 namespace cumulo {
 
 namespace {
@@ -133,7 +132,8 @@ std::wstring UnsignedDecimalW(uint32_t value) { return WidenAscii(Decimal(value)
 
 std::wstring HexCodeW(uint32_t value) {
   std::wstring text = L"0x";
-  for (int shift = 28; shift >= 0; shift -= 4) text.push_back(L"0123456789ABCDEF"[(value >> shift) & 0xF]);
+  for (int shift = 28; shift >= 0; shift -= 4)
+    text.push_back(L"0123456789ABCDEF"[(value >> shift) & 0xF]);
   return text;
 }
 

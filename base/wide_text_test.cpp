@@ -13,8 +13,8 @@ TEST(WideText, Utf8RoundTripAndStrictDecoding) {
   ASSERT_TRUE(WideFromUtf8(Utf8FromWide(ru), back));
   EXPECT_EQ(back, ru);
 
-  const char* malformed[] = {"\xC3", "\xC3\x28", "\xE2\x82", "\xC0\xAF", "\xED\xA0\x80",
-                             "\xF5\x80\x80\x80", "\xFF", "abc\x80"};
+  const char* malformed[] = {"\xC3",         "\xC3\x28",         "\xE2\x82", "\xC0\xAF",
+                             "\xED\xA0\x80", "\xF5\x80\x80\x80", "\xFF",     "abc\x80"};
   for (const char* m : malformed) {
     std::wstring out = L"untouched";
     EXPECT_FALSE(WideFromUtf8(m, out)) << m;
@@ -23,7 +23,8 @@ TEST(WideText, Utf8RoundTripAndStrictDecoding) {
 }
 
 TEST(WideText, NarrowingAndNumbers) {
-  EXPECT_EQ(NarrowLow8(std::wstring(L"a\u0441b")), std::string("a\x41" "b"));
+  EXPECT_EQ(NarrowLow8(std::wstring(L"a\u0441b")), std::string("a\x41"
+                                                               "b"));
   EXPECT_EQ(DecimalW(-2147483648LL), L"-2147483648");
   EXPECT_EQ(UnsignedDecimalW(4294967295u), L"4294967295");
 }

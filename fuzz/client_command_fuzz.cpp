@@ -45,28 +45,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::wstring email, token;
   if (handoff.email.empty() || handoff.auth.empty()) {
     Require(command.token == TokenHandoff::NotFound, "a missing value is not found");
-    Require(fuzz::SplitLikeCommandLineToArgvW(command.commandLine) ==
-                std::vector<std::wstring>{client},
-            "nothing is handed over without both values");
+    Require(
+        fuzz::SplitLikeCommandLineToArgvW(command.commandLine) == std::vector<std::wstring>{client},
+        "nothing is handed over without both values");
     return 0;
   }
   if (!Convertible(handoff.email, email) || !Convertible(handoff.auth, token)) {
     Require(command.token == TokenHandoff::Invalid, "an unconvertible value is invalid");
-    Require(fuzz::SplitLikeCommandLineToArgvW(command.commandLine) ==
-                std::vector<std::wstring>{client},
-            "nothing is handed over with an invalid value");
+    Require(
+        fuzz::SplitLikeCommandLineToArgvW(command.commandLine) == std::vector<std::wstring>{client},
+        "nothing is handed over with an invalid value");
     return 0;
   }
   Require(command.token == TokenHandoff::Valid, "two clean values are valid");
-  if (fuzz::SplitLikeCommandLineToArgvW(command.commandLine) ==
-      std::vector<std::wstring>{client}) {
-    Require(client.size() + email.size() + token.size() + kShortestTail >=
-                kClientCommandLineCapacity,
-            "the tail is dropped only when it cannot fit");
+  if (fuzz::SplitLikeCommandLineToArgvW(command.commandLine) == std::vector<std::wstring>{client}) {
+    Require(
+        client.size() + email.size() + token.size() + kShortestTail >= kClientCommandLineCapacity,
+        "the tail is dropped only when it cannot fit");
     return 0;
   }
-  const std::vector<std::wstring> expected = {client, L"-auth_email", email, L"-auth_token",
-                                              token};
+  const std::vector<std::wstring> expected = {client, L"-auth_email", email, L"-auth_token", token};
   Require(fuzz::SplitLikeCommandLineToArgvW(command.commandLine) == expected,
           "the client gets back exactly its path, the e-mail and the token");
   return 0;

@@ -22,9 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t dashes = 0, slashes = 0;
   for (size_t i = unit.size(); i < text.size(); ++i) {
     const wchar_t c = text[i];
-    if (c == L'-') ++dashes;
-    else if (c == L'/') ++slashes;
-    else Require(c >= L'0' && c <= L'9', "nothing but ASCII digits, one - and one /");
+    if (c == L'-')
+      ++dashes;
+    else if (c == L'/')
+      ++slashes;
+    else
+      Require(c >= L'0' && c <= L'9', "nothing but ASCII digits, one - and one /");
   }
   Require(dashes == 1 && slashes == 1, "nothing but ASCII digits, one - and one /");
 

@@ -35,19 +35,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int level = input.ConsumeIntegralInRange<int>(-1, 3);
   const bool wideUnits = input.ConsumeBool();
   const std::wstring channel =
-      TextFrom(input.ConsumeBytes<uint8_t>(input.ConsumeIntegralInRange<size_t>(0, 16)),
-               wideUnits);
+      TextFrom(input.ConsumeBytes<uint8_t>(input.ConsumeIntegralInRange<size_t>(0, 16)), wideUnits);
   const std::wstring message = TextFrom(input.ConsumeRemainingBytes<uint8_t>(), wideUnits);
 
   const std::string prefix = JournalChannelPrefix(channel);
-  const std::string line =
-      FormatJournalLine(static_cast<LogLevel>(level), kStamp, prefix, message);
+  const std::string line = FormatJournalLine(static_cast<LogLevel>(level), kStamp, prefix, message);
 
   Require(!line.empty() && line.back() == '\n', "a line ends with its line feed");
   Require(line.find_first_of("\r\n") == line.size() - 1, "no other line break in it");
   static const char* const kTags[] = {"", "[I] ", "[E] ", "[W] ", ""};
-  const std::string expected = kTags[level + 1] + kStamp + "[ " + Shown(channel) + " ] " +
-                               Shown(message) + "\n";
+  const std::string expected =
+      kTags[level + 1] + kStamp + "[ " + Shown(channel) + " ] " + Shown(message) + "\n";
   Require(line == expected, "tag, timestamp, channel and the message's own text, in order");
   return 0;
 }

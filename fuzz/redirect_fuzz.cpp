@@ -53,8 +53,7 @@ class ScriptedPlatform : public DownloadPlatform {
  public:
   ScriptedPlatform(uint32_t status, std::wstring headers)
       : status_(status), headers_(std::move(headers)) {}
-  std::unique_ptr<DownloadRequest> OpenRequest(const std::wstring&,
-                                               const std::wstring&) override {
+  std::unique_ptr<DownloadRequest> OpenRequest(const std::wstring&, const std::wstring&) override {
     return std::make_unique<ScriptedRequest>(status_, headers_);
   }
   std::unique_ptr<DownloadFile> CreateDestination(const std::wstring&, uint32_t&) override {
@@ -77,8 +76,8 @@ const uint32_t kStatuses[] = {200, 301, 302, 303, 304, 307, 308, 401, 404, 500};
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
-  const uint32_t status = input.ConsumeBool() ? input.PickValueInArray(kStatuses)
-                                              : input.ConsumeIntegral<uint32_t>();
+  const uint32_t status =
+      input.ConsumeBool() ? input.PickValueInArray(kStatuses) : input.ConsumeIntegral<uint32_t>();
   const bool wideUnits = input.ConsumeBool();
   const std::vector<uint8_t> rest = input.ConsumeRemainingBytes<uint8_t>();
   const std::wstring block = fuzz::WideFrom(rest.data(), rest.size(), wideUnits);

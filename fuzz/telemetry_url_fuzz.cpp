@@ -61,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> rest = in.ConsumeRemainingBytes<uint8_t>();
   const std::wstring tag = fuzz::WideFrom16(rest.data(), rest.size());
 
-  const std::wstring url = MetricUrl(MetricUrlHead(L"stat.example", tag), L"22030052",
-                                     L"WCid0001", L"setup_run", value);
+  const std::wstring url =
+      MetricUrl(MetricUrlHead(L"stat.example", tag), L"22030052", L"WCid0001", L"setup_run", value);
   for (wchar_t c : url) {
     Require(c > 0x20 && c < 0x7F, "printable ASCII only");
     Require(c != L'#', "no fragment");

@@ -23,8 +23,8 @@ std::wstring QuoteClientArgument(const std::wstring& value);
 enum class TokenHandoff { NotFound, Invalid, Valid };
 
 struct ClientCommand {
-  std::wstring applicationName;  // the client's full path
-  std::wstring commandLine;      // the path quoted, then the hand-off tail when it fits
+  std::wstring applicationName;   // the client's full path
+  std::wstring commandLine;       // the path quoted, then the hand-off tail when it fits
   std::wstring currentDirectory;  // the install folder: the client starts in its own folder
   TokenHandoff token = TokenHandoff::NotFound;
 };

@@ -19,8 +19,8 @@ constexpr size_t kValueBufferUnits = 65536 / sizeof(wchar_t);
 bool ExpandFolder(const std::wstring& folder, std::wstring& out, uint32_t& error) {
   std::vector<wchar_t> buffer(kClientCommandLineCapacity, L'\0');
   SetLastError(ERROR_SUCCESS);
-  const DWORD needed = ExpandEnvironmentStringsW(folder.c_str(), buffer.data(),
-                                                 static_cast<DWORD>(buffer.size()));
+  const DWORD needed =
+      ExpandEnvironmentStringsW(folder.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
   if (needed == 0 || needed > buffer.size()) {
     error = needed == 0 ? GetLastError() : static_cast<uint32_t>(ERROR_INSUFFICIENT_BUFFER);
     return false;

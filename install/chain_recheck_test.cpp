@@ -27,14 +27,30 @@ TEST(ChainRecheck, Table) {
       {"tampered: no second check", 0x80096010u, good, false, 0x80096010u, {}},
       {"revoked: no second check", 0x800B010Cu, good, false, 0x800B010Cu, {}},
       {"expired: no second check", 0x800B0101u, good, false, 0x800B0101u, {}},
-      {"untrusted root, found online", 0x800B0109u, good, true, 0,
+      {"untrusted root, found online",
+       0x800B0109u,
+       good,
+       true,
+       0,
        {checking + L"0x800B0109, checking online."}},
-      {"partial chain, completed online", 0x800B010Au, good, true, 0,
+      {"partial chain, completed online",
+       0x800B010Au,
+       good,
+       true,
+       0,
        {checking + L"0x800B010A, checking online."}},
-      {"online refuses with its own code", 0x800B0109u, PackageSignature{0x800B010Au, L"", L""},
-       true, 0x800B010Au, {checking + L"0x800B0109, checking online."}},
-      {"online too slow: the offline refusal stands", 0x800B0109u, std::nullopt, true,
-       0x800B0109u, {checking + L"0x800B0109, checking online.", timedOut}},
+      {"online refuses with its own code",
+       0x800B0109u,
+       PackageSignature{0x800B010Au, L"", L""},
+       true,
+       0x800B010Au,
+       {checking + L"0x800B0109, checking online."}},
+      {"online too slow: the offline refusal stands",
+       0x800B0109u,
+       std::nullopt,
+       true,
+       0x800B0109u,
+       {checking + L"0x800B0109, checking online.", timedOut}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -58,7 +74,10 @@ TEST(ChainRecheck, Table) {
 // The online verdict decides the signer too, so the publisher rule reads what it found.
 TEST(ChainRecheck, OnlineSignerIsTheOneJudged) {
   const PackageSignature decided = DecideWithOnlineChainCheck(
-      {0x800B0109u, L"", L""}, [] { return std::optional<PackageSignature>({0, L"Other", L""}); },
+      {0x800B0109u, L"", L""},
+      [] {
+        return std::optional<PackageSignature>({0, L"Other", L""});
+      },
       [](const std::wstring&, LogLevel) {});
   EXPECT_EQ(PackageTrustCode(decided, L"Aldervane"), kTrustSubjectNotTrusted);
 }

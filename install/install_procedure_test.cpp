@@ -125,7 +125,10 @@ ProcedureRun RunWith(FakeInstallPlatform& platform, bool windowClosed = false) {
   platform.progress->windowLeft = !windowClosed;
   ProcedureRun run;
   RunInstallProcedure(job, platform, [&run](const std::wstring& m, LogLevel level) {
-    run.lines.push_back(std::wstring(level == LogLevel::Info ? L"I " : level == LogLevel::Error ? L"E " : L"W ") + m);
+    run.lines.push_back(std::wstring(level == LogLevel::Info    ? L"I "
+                                     : level == LogLevel::Error ? L"E "
+                                                                : L"W ") +
+                        m);
   });
   const auto& results = platform.progress->results;
   run.results = results.size();
@@ -154,7 +157,8 @@ TEST(InstallProcedure, SuccessRoad) {
   EXPECT_TRUE(run.lines.empty());
   EXPECT_EQ(platform.calls, (std::vector<std::wstring>{L"download", L"setup", L"launch u@x",
                                                        L"delete " + kExe, L"delete " + kLog}));
-  EXPECT_EQ(platform.outcomeAtDelete, (std::vector<InstallOutcome>{InstallOutcome::Succeeded, InstallOutcome::Succeeded}));
+  EXPECT_EQ(platform.outcomeAtDelete,
+            (std::vector<InstallOutcome>{InstallOutcome::Succeeded, InstallOutcome::Succeeded}));
   EXPECT_TRUE(run.clientStarted);
   EXPECT_EQ(platform.userAgent, L"CumuloWindows WCid42");
   EXPECT_EQ(platform.url, std::wstring(L"https://") + build_config::kDistributionHost +

@@ -41,14 +41,18 @@ TEST(PackageHoldWait, PassingLockRule) {
     HoldTry attempt;
     bool passing;
   } cases[] = {
-      {kHeld, false},          {kShared, true},
+      {kHeld, false},
+      {kShared, true},
       {{false, 32, false}, true},  // a sharing violation means somebody has it open
-      {kDenied, true},         {kDeniedFolder, false},
-      {kMissing, false},       {{false, 3, false}, false},
+      {kDenied, true},
+      {kDeniedFolder, false},
+      {kMissing, false},
+      {{false, 3, false}, false},
       {{false, 33, true}, false},  // a lock violation is about byte ranges, not the open
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(IsPassingLock(c.attempt), c.passing) << c.attempt.error << " " << c.attempt.fileExists;
+    EXPECT_EQ(IsPassingLock(c.attempt), c.passing)
+        << c.attempt.error << " " << c.attempt.fileExists;
   }
 }
 
@@ -69,8 +73,14 @@ TEST(PackageHoldWait, Table) {
       {"held at once", {kHeld}, 0, true, 0, 1, 0, 0},
       {"missing: no wait", {kMissing}, 0, false, 2, 1, 0, 0},
       {"a folder: no wait", {kDeniedFolder}, 0, false, 5, 1, 0, 0},
-      {"a three-second scan", {kShared, kShared, kShared, kShared, kShared, kShared, kHeld}, 0,
-       true, 0, 7, 3000, 6},
+      {"a three-second scan",
+       {kShared, kShared, kShared, kShared, kShared, kShared, kHeld},
+       0,
+       true,
+       0,
+       7,
+       3000,
+       6},
       {"access denied while scanned", {kDenied, kDenied, kHeld}, 0, true, 0, 3, 1000, 2},
       {"the lock becomes something else", {kShared, kMissing}, 0, false, 2, 2, 500, 1},
       // 20 pauses of 500 ms reach the bound; the try after the last pause is the last one.

@@ -4,7 +4,6 @@
 #include <wincrypt.h>
 #include <wintrust.h>
 
-
 #include "install/chain_recheck.h"
 #include "install/package_hold_wait.h"
 #include "install/package_trust_win.h"
@@ -94,8 +93,7 @@ PackageSignature ReadPackageSignature(HANDLE heldFile, const std::wstring& path,
   signature.status = static_cast<uint32_t>(api->winVerifyTrust(noUser, &action, &data));
   if (signature.status == 0) {
     CRYPT_PROVIDER_DATA* provider = api->provData(data.hWVTStateData);
-    CRYPT_PROVIDER_SGNR* signer =
-        provider ? api->signer(provider, 0, FALSE, 0) : nullptr;
+    CRYPT_PROVIDER_SGNR* signer = provider ? api->signer(provider, 0, FALSE, 0) : nullptr;
     if (signer && signer->csCertChain > 0 && signer->pasCertChain &&
         signer->pasCertChain[0].pCert) {
       PCCERT_CONTEXT leaf = signer->pasCertChain[0].pCert;
@@ -171,8 +169,8 @@ ScopedFile HoldPackageWaitingOutLocks(const std::wstring& path, const JournalWri
     if (!attempt.held) {
       attempt.error = GetLastError();
       const DWORD attributes = GetFileAttributesW(path.c_str());
-      attempt.fileExists = attributes != INVALID_FILE_ATTRIBUTES &&
-                           (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+      attempt.fileExists =
+          attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     }
     return attempt;
   };

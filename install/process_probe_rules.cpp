@@ -6,7 +6,6 @@ namespace cumulo {
 
 const wchar_t kClientWindowTitle[] = L"E2DCED31-32EB-406B-BCA8-38879C45600D-HDJK6678HBHCAVGL667";
 
-
 bool IsClientImageName(const std::wstring& exeFile) {
   return LowerAsciiLetters(exeFile) == L"cumulo.exe";
 }

@@ -63,8 +63,7 @@ std::optional<UserSid> ReadTokenUser(HANDLE process, const DiagnosticSink& sink)
   HeapBlock block(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, length));
   if (!block) {
     const DWORD error = GetLastError();
-    sink("Failed to alloc heap, len: " + Decimal(length) +
-         ", error: " + Decimal(error));
+    sink("Failed to alloc heap, len: " + Decimal(length) + ", error: " + Decimal(error));
     return std::nullopt;
   }
   if (!GetTokenInformation(token.Get(), TokenUser, block.Get(), length, &length)) {

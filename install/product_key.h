@@ -10,9 +10,9 @@ namespace cumulo {
 inline constexpr wchar_t kProductKeyPath[] = L"Software\\Aldervane\\Aldervane_Cumulo";
 
 // Registry statuses (LSTATUS) that the decisions about the key look at.
-inline constexpr uint32_t kRegistrySuccess = 0;          // ERROR_SUCCESS
-inline constexpr uint32_t kRegistryFileNotFound = 2;     // ERROR_FILE_NOT_FOUND
-inline constexpr uint32_t kRegistryNotFound = 1168;      // ERROR_NOT_FOUND
+inline constexpr uint32_t kRegistrySuccess = 0;       // ERROR_SUCCESS
+inline constexpr uint32_t kRegistryFileNotFound = 2;  // ERROR_FILE_NOT_FOUND
+inline constexpr uint32_t kRegistryNotFound = 1168;   // ERROR_NOT_FOUND
 
 // The rights one use of the key asks for.
 enum class ProductKeyRights {
@@ -25,9 +25,9 @@ enum class ProductKeyRights {
 // what the value held.
 struct ProductKeyText {
   uint32_t status = kRegistrySuccess;
-  uint32_t type = 0;         // the value's registry type, REG_NONE when unread
-  std::wstring text;         // UTF-16 units up to the first zero unit
-  bool terminated = false;   // a zero unit ended the text inside the buffer
+  uint32_t type = 0;        // the value's registry type, REG_NONE when unread
+  std::wstring text;        // UTF-16 units up to the first zero unit
+  bool terminated = false;  // a zero unit ended the text inside the buffer
 };
 
 // The key as each use opens it, works on it and closes it again: nothing stays open from

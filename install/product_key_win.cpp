@@ -29,8 +29,7 @@ uint32_t SystemProductKey::Open(ProductKeyRights rights) {
 }
 
 uint32_t SystemProductKey::Create(ProductKeyRights rights) {
-  return static_cast<uint32_t>(
-      key_.Create(HKEY_CURRENT_USER, kProductKeyPath, AccessOf(rights)));
+  return static_cast<uint32_t>(key_.Create(HKEY_CURRENT_USER, kProductKeyPath, AccessOf(rights)));
 }
 
 void SystemProductKey::Close() { key_.Close(); }

@@ -51,7 +51,7 @@ SetupResult SetupRunner::RunOnce(bool secondAttempt) {
       metricSender_->SendMetric(L"err_setup_untrusted", value);
       // Checked and run once already, a package that changes since was not damaged in transfer.
       return attempt.value == kDigestMismatch && !secondAttempt ? SetupResult::Damaged
-                                                                 : SetupResult::Untrusted;
+                                                                : SetupResult::Untrusted;
     case SetupAttempt::Stage::StartFailed:
       metricSender_->SendMetric(L"error_setup_start", value);
       return SetupResult::Failed;

@@ -27,14 +27,20 @@ bool Windows7Sp1OrLaterRule(const OsVersion& v) {
 
 uint16_t ArchitectureOfMachine(uint16_t imageFileMachine) {
   switch (imageFileMachine) {
-    case kImageFileMachineI386: return kProcessorArchitectureIntel;
-    case kImageFileMachineAmd64: return kProcessorArchitectureAmd64;
-    case kImageFileMachineArm64: return kProcessorArchitectureArm64;
+    case kImageFileMachineI386:
+      return kProcessorArchitectureIntel;
+    case kImageFileMachineAmd64:
+      return kProcessorArchitectureAmd64;
+    case kImageFileMachineArm64:
+      return kProcessorArchitectureArm64;
     case kImageFileMachineArm:
     case kImageFileMachineThumb:
-    case kImageFileMachineArmNt: return kProcessorArchitectureArm;
-    case kImageFileMachineIa64: return kProcessorArchitectureIa64;
-    default: return kProcessorArchitectureUnknown;
+    case kImageFileMachineArmNt:
+      return kProcessorArchitectureArm;
+    case kImageFileMachineIa64:
+      return kProcessorArchitectureIa64;
+    default:
+      return kProcessorArchitectureUnknown;
   }
 }
 

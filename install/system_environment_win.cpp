@@ -59,8 +59,8 @@ NativeMachineReading ReadNativeMachine() {
   using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
   const auto isWow64Process2 =
       kernel == nullptr ? nullptr
-                        : reinterpret_cast<IsWow64Process2Fn>(reinterpret_cast<void*>(
-                              GetProcAddress(kernel, "IsWow64Process2")));
+                        : reinterpret_cast<IsWow64Process2Fn>(
+                              reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process2")));
   USHORT processMachine = IMAGE_FILE_MACHINE_UNKNOWN;
   USHORT nativeMachine = IMAGE_FILE_MACHINE_UNKNOWN;
   if (isWow64Process2 != nullptr &&
@@ -108,7 +108,8 @@ std::wstring GetTempFolder() {
 
 std::wstring GetProfileFolder() {
   wchar_t buffer[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, buffer))) return {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, buffer)))
+    return {};
   return buffer;
 }
 

@@ -38,13 +38,13 @@ TEST(ContentRange, ReadsOnlyTheExactForm) {
       {L"bytes -99/100", false, 0, 0, 0},
       {L"bytes 0x10-0x20/0x30", false, 0, 0, 0},
       {L"bytes 1e3-1e4/1e5", false, 0, 0, 0},
-      {L"bytes 100-99/200", false, 0, 0, 0},   // first after last
-      {L"bytes 0-100/100", false, 0, 0, 0},    // last beyond the end
+      {L"bytes 100-99/200", false, 0, 0, 0},  // first after last
+      {L"bytes 0-100/100", false, 0, 0, 0},   // last beyond the end
       {L"bytes 0-0/0", false, 0, 0, 0},
-      {L"bytes 0-99/9007199254740992", false, 0, 0, 0},  // 2^53
+      {L"bytes 0-99/9007199254740992", false, 0, 0, 0},      // 2^53
       {L"bytes 0-99/18446744073709551716", false, 0, 0, 0},  // wraps a 64-bit number
       {L"bytes 0-99/00000000000000000100", false, 0, 0, 0},  // too many digits
-      {L"bytes 0\x0661-99/100", false, 0, 0, 0},  // a digit of another script
+      {L"bytes 0\x0661-99/100", false, 0, 0, 0},             // a digit of another script
   };
   for (const auto& c : cases) {
     const auto range = ParseContentRange(c.text);

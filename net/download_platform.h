@@ -42,7 +42,7 @@ class DownloadPlatform {
                                                        const std::wstring& userAgent) = 0;
   // Creates or truncates `path` for writing, not shared; null and `error` set on failure.
   virtual std::unique_ptr<DownloadFile> CreateDestination(const std::wstring& path,
-                                                   uint32_t& error) = 0;
+                                                          uint32_t& error) = 0;
   // Opens the existing `path` for writing at `offset`, dropping anything after it, not
   // shared; null and `error` set when it cannot, or when the file is shorter than that.
   virtual std::unique_ptr<DownloadFile> AppendDestination(const std::wstring& path, uint64_t offset,

@@ -54,8 +54,8 @@ class WinInetRequest : public DownloadRequest {
     api_.InternetSetOptionW(request_.Get(), INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);
     const std::wstring header = L"User-Agent: " + userAgent_;
     // Its result does not matter: the session's agent string is the same text.
-    api_.HttpAddRequestHeadersW(request_.Get(), header.c_str(),
-                                static_cast<DWORD>(header.size()), HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+    api_.HttpAddRequestHeadersW(request_.Get(), header.c_str(), static_cast<DWORD>(header.size()),
+                                HTTP_ADDREQ_FLAG_ADD_IF_NEW);
     const bool loginOffered = OfferStoredProxyLogin(request_.Get());
     const wchar_t* extra = headers.empty() ? nullptr : headers.c_str();
     if (!api_.HttpSendRequestW(request_.Get(), extra, static_cast<DWORD>(headers.size()), nullptr,
@@ -162,7 +162,8 @@ class WinDownloadPlatform : public DownloadPlatform {
                                             &proxyPrompted_);
   }
 
-  std::unique_ptr<DownloadFile> CreateDestination(const std::wstring& path, uint32_t& error) override {
+  std::unique_ptr<DownloadFile> CreateDestination(const std::wstring& path,
+                                                  uint32_t& error) override {
     ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {

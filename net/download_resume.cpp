@@ -94,8 +94,7 @@ ResumeState StartedFile(const HeaderTable& headers, uint64_t contentLength) {
   state.validator = ResumeValidator(headers, &state.validatorName);
   state.length = contentLength;
   const auto ranges = headers.find(L"Accept-Ranges");
-  state.rangesAccepted =
-      ranges != headers.end() && LowerAsciiLetters(ranges->second) == L"bytes";
+  state.rangesAccepted = ranges != headers.end() && LowerAsciiLetters(ranges->second) == L"bytes";
   return state;
 }
 

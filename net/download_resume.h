@@ -28,7 +28,8 @@ struct ResumeState {
 // The validator an If-Range may carry: a strong ETag, else Last-Modified when there is
 // no ETag; empty when there is none fit to send back (weak, empty, too long, or holding
 // anything but printable ASCII). `name` gets the header it came from.
-[[nodiscard]] std::wstring ResumeValidator(const HeaderTable& headers, std::wstring* name = nullptr);
+[[nodiscard]] std::wstring ResumeValidator(const HeaderTable& headers,
+                                           std::wstring* name = nullptr);
 
 enum class BodyPlan {
   NotABody,  // a status with no body to keep; the file stays as it is

@@ -37,10 +37,10 @@ TEST(DownloadResume, AsksForTheRestOnlyOfAShortFileWithAValidator) {
 TEST(DownloadResume, PlansTheBodyByStatusAndRange) {
   const ResumeState state = Partial(400);
   const HeaderTable exact = {{L"Content-Range", L"bytes 400-999/1000"}, {L"ETag", L"\"v1\""}};
-  const HeaderTable withLength = {{L"Content-Range", L"bytes 400-999/1000"},
-                                  {L"Content-Length", L"600"}, {L"ETag", L"\"v1\""}};
-  const HeaderTable wrongLength = {{L"Content-Range", L"bytes 400-999/1000"},
-                                   {L"Content-Length", L"601"}, {L"ETag", L"\"v1\""}};
+  const HeaderTable withLength = {
+      {L"Content-Range", L"bytes 400-999/1000"}, {L"Content-Length", L"600"}, {L"ETag", L"\"v1\""}};
+  const HeaderTable wrongLength = {
+      {L"Content-Range", L"bytes 400-999/1000"}, {L"Content-Length", L"601"}, {L"ETag", L"\"v1\""}};
   const HeaderTable lowerCase = {{L"content-range", L"bytes 400-999/1000"}, {L"etag", L"\"v1\""}};
   const HeaderTable noValidator = {{L"Content-Range", L"bytes 400-999/1000"}};
   const HeaderTable otherValidator = {{L"Content-Range", L"bytes 400-999/1000"},

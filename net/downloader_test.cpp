@@ -24,14 +24,14 @@ struct Answer {
   uint32_t status = 200;
   bool hasHeaders = true;
   std::wstring headers = L"HTTP/1.0 200 OK\r\n";
-  std::vector<uint32_t> chunks;  // body reads, in bytes
-  uint64_t bodyStart = 0;        // where the body lies in the file (a 206's first byte)
-  uint32_t readError = 0;        // after the chunks, instead of the end
+  std::vector<uint32_t> chunks;    // body reads, in bytes
+  uint64_t bodyStart = 0;          // where the body lies in the file (a 206's first byte)
+  uint32_t readError = 0;          // after the chunks, instead of the end
   bool stallsAfterChunks = false;  // after the chunks, the read blocks until aborted
   uint32_t createError = 0;
-  uint32_t writeError = 0;       // for the write that would pass writeLimit bytes
+  uint32_t writeError = 0;  // for the write that would pass writeLimit bytes
   uint64_t writeLimit = UINT64_MAX;
-  uint32_t appendError = 0;      // reopening the partial file fails with it
+  uint32_t appendError = 0;           // reopening the partial file fails with it
   std::optional<uint64_t> freeSpace;  // what the volume has for this attempt; unknown unless set
 };
 
@@ -51,7 +51,7 @@ struct Platform : DownloadPlatform {
   std::vector<std::wstring> openedUrls;
   std::vector<std::wstring> agents;
   std::vector<std::wstring> sentHeaders;  // per sent request
-  std::wstring fileContent;  // one character per byte written
+  std::wstring fileContent;               // one character per byte written
   int filesCreated = 0;
   int filesAppended = 0;
   bool fileClosed = false;
@@ -177,9 +177,10 @@ class DownloaderTest : public ::testing::Test {
   DownloaderTest()
       : sender(recorder.MakeSender()),
         platform(std::make_shared<Platform>()),
-        downloader(std::make_unique<Downloader>(
-            sender, L"CumuloWindows WCtest", 5, platform,
-            [this](uint32_t r, uint32_t t) { calls.push_back({r, t}); })) {}
+        downloader(std::make_unique<Downloader>(sender, L"CumuloWindows WCtest", 5, platform,
+                                                [this](uint32_t r, uint32_t t) {
+                                                  calls.push_back({r, t});
+                                                })) {}
 
   AttemptResult Try(const Answer& a) {
     platform->answers = {a};
@@ -216,9 +217,8 @@ Answer Status(uint32_t status, const std::wstring& extraHeaders = L"") {
 }
 }  // namespace
 
-static const auto* const kJournal =
-    ::testing::AddGlobalTestEnvironment(new TestJournalEnvironment(
-        WidenAscii(::testing::TempDir()) + L"native_tests_journal.log"));
+static const auto* const kJournal = ::testing::AddGlobalTestEnvironment(
+    new TestJournalEnvironment(WidenAscii(::testing::TempDir()) + L"native_tests_journal.log"));
 
 TEST_F(DownloaderTest, ReportsProgressPerChunkAgainstTheAnnouncedLength) {
   const auto r = Try(Ok(L"Content-Length: 40000\r\n", {16384, 16384, 7232}));
@@ -355,8 +355,7 @@ TEST_F(DownloaderTest, FileFailuresMapOntoCodesAndMetrics) {
 }
 
 TEST_F(DownloaderTest, DownloadFollowsARedirectAndLogsTheStartOnce) {
-  platform->answers = {Status(302, L"Location: https://h/second\r\n"), Status(500),
-                       Ok(L"", {10})};
+  platform->answers = {Status(302, L"Location: https://h/second\r\n"), Status(500), Ok(L"", {10})};
   EXPECT_EQ(downloader->Download(L"https://h/first", L"dest"), DownloadCode::Completed);
   const std::vector<std::wstring> urls = {L"https://h/first", L"https://h/second",
                                           L"https://h/second"};
@@ -378,7 +377,6 @@ TEST(DownloaderStandIn, WithoutAPlatformEveryAttemptIsRetried) {
   Downloader d(nullptr, L"ua", 3, std::shared_ptr<DownloadPlatform>());
   EXPECT_EQ(d.Download(L"https://h/f", L"dest"), DownloadCode::Retry);
 }
-
 
 namespace {
 const wchar_t kResumable[] = L"Content-Length: 40000\r\nETag: \"v1\"\r\nAccept-Ranges: bytes\r\n";
@@ -458,8 +456,11 @@ TEST_F(DownloaderTest, AnythingButTheExactRestStartsTheFileOver) {
       {"a malformed range", Rest(16484, L"bytes 16484-39999/4e4"), 3},
       {"another unit", Rest(16484, L"items 16484-39999/40000"), 3},
       {"no range", Status(206, L"Content-Length: 23516\r\n"), 3},
-      {"a length that disagrees", Status(206, L"Content-Range: bytes 16484-39999/40000\r\n"
-                                              L"Content-Length: 100\r\n"), 3},
+      {"a length that disagrees",
+       Status(206,
+              L"Content-Range: bytes 16484-39999/40000\r\n"
+              L"Content-Length: 100\r\n"),
+       3},
       {"more body than the range", overrun, 3},
       {"no validator", Rest(16484, L"", L""), 3},
       {"another validator", Rest(16484, L"", L"ETag: \"v2\"\r\n"), 3},
@@ -494,8 +495,10 @@ TEST_F(DownloaderTest, OnlyAFirstAnswerThatAllowsRangesIsResumed) {
        L"Accept-Ranges: bytes\r\n",
        L"Range: bytes=16484-\r\nIf-Range: Tue, 01 Dec 2026 10:00:00 GMT\r\n"},
       {L"Content-Length: 40000\r\nAccept-Ranges: bytes\r\n", L""},
-      {L"Content-Length: 40000\r\nETag: W/\"v1\"\r\nLast-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n"
-       L"Accept-Ranges: bytes\r\n", L""},
+      {L"Content-Length: 40000\r\nETag: W/\"v1\"\r\nLast-Modified: Tue, 01 Dec 2026 10:00:00 "
+       L"GMT\r\n"
+       L"Accept-Ranges: bytes\r\n",
+       L""},
       {L"Content-Length: 40000\r\nETag: \"v\x01\"\r\nAccept-Ranges: bytes\r\n", L""},
       {L"Content-Length: 40000\r\nETag: \"v1\"\r\n", L""},
       {L"Content-Length: 40000\r\nETag: \"v1\"\r\nAccept-Ranges: none\r\n", L""},
@@ -543,7 +546,8 @@ TEST_F(DownloaderTest, ResumedAttemptsCountAmongTheFive) {
   EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Retry);
   EXPECT_EQ(platform->openedUrls.size(), 5u);
   EXPECT_TRUE(IsWholeFile(platform->fileContent, 500)) << "the partial file stays, in order";
-  for (const char* line : {"Downloader, resuming from byte: 100", "Downloader, resuming from byte: 400"}) {
+  for (const char* line :
+       {"Downloader, resuming from byte: 100", "Downloader, resuming from byte: 400"}) {
     EXPECT_EQ(journal.Count(line), 1u) << line;
   }
   ASSERT_EQ(calls.size(), 5u);
@@ -584,14 +588,18 @@ TEST_F(DownloaderTest, TooLittleFreeSpaceEndsTheDownloadBeforeWriting) {
       {"exactly enough", {withSpace(Whole(), 40000)}, DownloadCode::Completed},
       {"free space unknown", {Whole()}, DownloadCode::Completed},
       {"no length to compare", {withSpace(Ok(L"", {300}), 0)}, DownloadCode::Completed},
-      {"a resume needs only the rest", {CutAfter(16484), withSpace(Rest(16484), 23516)},
+      {"a resume needs only the rest",
+       {CutAfter(16484), withSpace(Rest(16484), 23516)},
        DownloadCode::Completed},
-      {"a restart reuses what the file had", {CutAfter(16484), withSpace(Whole(), 23516)},
+      {"a restart reuses what the file had",
+       {CutAfter(16484), withSpace(Whole(), 23516)},
        DownloadCode::Completed},
-      {"the rest does not fit", {CutAfter(16484), withSpace(Rest(16484), 23515)},
+      {"the rest does not fit",
+       {CutAfter(16484), withSpace(Rest(16484), 23515)},
        DownloadCode::DiskFull},
       {"a refused resume still counts the partial file",
-       {CutAfter(16484), Status(416), withSpace(Whole(), 23516)}, DownloadCode::Completed},
+       {CutAfter(16484), Status(416), withSpace(Whole(), 23516)},
+       DownloadCode::Completed},
   };
   std::vector<std::wstring> expected;
   for (const auto& c : cases) {
@@ -618,8 +626,9 @@ TEST_F(DownloaderTest, HeaderNamesAreReadInAnyCase) {
   // A front end that writes every name in lower case: length, validator and ranges count.
   const std::wstring lower = L"content-length: 40000\r\netag: \"v1\"\r\naccept-ranges: bytes\r\n";
   Answer rest = Rest(16484);
-  rest.headers = L"HTTP/1.0 206 Partial Content\r\ncontent-range: bytes 16484-39999/40000\r\n"
-                 L"CONTENT-LENGTH: 23516\r\nEtag: \"v1\"\r\n";
+  rest.headers =
+      L"HTTP/1.0 206 Partial Content\r\ncontent-range: bytes 16484-39999/40000\r\n"
+      L"CONTENT-LENGTH: 23516\r\nEtag: \"v1\"\r\n";
   platform->answers = {CutAfter(16484, lower), rest};
   EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed);
   EXPECT_TRUE(IsWholeFile(platform->fileContent, 40000));
@@ -631,8 +640,9 @@ TEST_F(DownloaderTest, HeaderNamesAreReadInAnyCase) {
 }
 
 TEST_F(DownloaderTest, A206ToALastModifiedResumeMustRepeatTheDate) {
-  const std::wstring dated = L"Content-Length: 40000\r\nLast-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n"
-                             L"Accept-Ranges: bytes\r\n";
+  const std::wstring dated =
+      L"Content-Length: 40000\r\nLast-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n"
+      L"Accept-Ranges: bytes\r\n";
   const struct {
     const wchar_t* validator;
     bool appended;
@@ -648,7 +658,8 @@ TEST_F(DownloaderTest, A206ToALastModifiedResumeMustRepeatTheDate) {
     downloader = std::make_unique<Downloader>(sender, L"ua", 5, platform);
     platform->answers = {CutAfter(16484, dated), Rest(16484, L"", c.validator), Whole(dated)};
     JournalCapture attempt;
-    EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed) << c.validator;
+    EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed)
+        << c.validator;
     EXPECT_TRUE(IsWholeFile(platform->fileContent, 40000)) << c.validator;
     EXPECT_EQ(platform->filesAppended, c.appended ? 1 : 0) << c.validator;
     EXPECT_EQ(platform->openedUrls.size(), c.appended ? 2u : 3u) << c.validator;
@@ -678,12 +689,14 @@ TEST_F(DownloaderTest, ALengthAboveTheCapIsRefusedBeforeWriting) {
 }
 
 TEST_F(DownloaderTest, ABodyLongerThanAnnouncedIsFetchedAgainFromByteZero) {
-  platform->answers = {Ok(L"Content-Length: 500\r\n", {300, 300}), Ok(L"Content-Length: 500\r\n", {300, 200})};
+  platform->answers = {Ok(L"Content-Length: 500\r\n", {300, 300}),
+                       Ok(L"Content-Length: 500\r\n", {300, 200})};
   EXPECT_EQ(downloader->Download(L"https://h/f", L"dest"), DownloadCode::Completed);
   EXPECT_TRUE(IsWholeFile(platform->fileContent, 500));
   EXPECT_EQ(platform->filesCreated, 2);
   EXPECT_EQ(platform->sentHeaders, (std::vector<std::wstring>{L"", L""}));
-  EXPECT_EQ(journal.Count("Downloader, answer not trusted, the next attempt starts from byte 0."), 1u);
+  EXPECT_EQ(journal.Count("Downloader, answer not trusted, the next attempt starts from byte 0."),
+            1u);
   EXPECT_EQ(journal.Count("Downloader completed succesfully."), 1u);
   EXPECT_TRUE(Events().empty());
 }
@@ -740,7 +753,8 @@ TEST_F(DownloaderTest, DownloadingAgainStartsFromByteZeroWithTheAttemptsLeft) {
   } cases[] = {
       {"at once", {Whole()}, 4},
       {"after a cut and a redirect",
-       {CutAfter(16484), Status(302, L"Location: /g\r\n"), Rest(16484)}, 3},
+       {CutAfter(16484), Status(302, L"Location: /g\r\n"), Rest(16484)},
+       3},
       {"on the last attempt", {Status(500), Status(500), Status(500), Status(500), Whole()}, 0},
   };
   for (const auto& c : cases) {

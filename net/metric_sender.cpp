@@ -196,8 +196,8 @@ void MetricSender::SenderThreadProc(std::shared_ptr<State> state) {
       // Taken when the event is sent, so a tag set while it waited applies to it.
       urlHead = state->urlHead;
     }
-    const std::wstring url = MetricUrl(urlHead, state->versionDigits, state->installationId,
-                                       event.name, event.value);
+    const std::wstring url =
+        MetricUrl(urlHead, state->versionDigits, state->installationId, event.name, event.value);
     uint32_t status = 0;
     try {
       status = transport->SendForStatus(url, headers);

@@ -34,9 +34,9 @@ enum class MetricFate {
 using MetricTransportFactory = std::function<std::unique_ptr<MetricTransport>()>;
 
 struct MetricSenderOptions {
-  std::wstring host;                             // statistics endpoint, host[:port]
-  std::chrono::milliseconds retryPause{500};     // between tries of a refused event
-  std::chrono::milliseconds stopWait{5000};      // the destructor's bound
+  std::wstring host;                          // statistics endpoint, host[:port]
+  std::chrono::milliseconds retryPause{500};  // between tries of a refused event
+  std::chrono::milliseconds stopWait{5000};   // the destructor's bound
   // When set, the thread opens its session only once ReleaseDelivery is called, the
   // sender stops, or this long has passed: the window's start-up then has the machine
   // to itself. Events queue meanwhile, in order.
@@ -49,8 +49,7 @@ std::wstring MetricUrlHead(const std::wstring& host, const std::wstring& tag);
 // One event's request URL: the head, then the event's parameters with the version digits,
 // the identifier and the name as they are and the value in decimal.
 std::wstring MetricUrl(const std::wstring& head, const std::wstring& versionDigits,
-                       const std::wstring& installationId, const std::wstring& name,
-                       int32_t value);
+                       const std::wstring& installationId, const std::wstring& name, int32_t value);
 // "User-Agent: CumuloWindows <version> beta <id>\r\n"
 std::wstring MetricHeaderBlock(const std::wstring& version, const std::wstring& installationId);
 

@@ -78,7 +78,8 @@ TEST(MetricUrl, ComposesTheTagAndTheEventsFourParts) {
     int32_t value;
     std::wstring query;
   } cases[] = {
-      {L"", L"setup_run", 1, L"&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_setup_run:1"},
+      {L"", L"setup_run", 1,
+       L"&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_setup_run:1"},
       {L"abc", L"first", 1,
        L"&utm=abc&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_first:1"},
       {L"mailing_2026", L"x", 0,
@@ -251,9 +252,10 @@ TEST(MetricSender, TheTagAppliesToEventsQueuedBeforeItButSentAfter) {
   std::lock_guard<std::mutex> lock(gate->mutex);
   ASSERT_EQ(gate->urls.size(), 2u);
   EXPECT_EQ(gate->urls[0].find(L"&utm="), std::wstring::npos);
-  EXPECT_EQ(gate->urls[1],
-            std::wstring(kPrefix) +
-                L"&utm=spring%20sale&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_queued:2");
+  EXPECT_EQ(
+      gate->urls[1],
+      std::wstring(kPrefix) +
+          L"&utm=spring%20sale&t=cumulo_windows_22030052&iid=WCid&v=0&i=new_installer_queued:2");
 }
 
 // A held sender opens its session on release, at the end of the hold, or when it stops,
@@ -368,7 +370,8 @@ TEST(MetricSender, ARefusedEventIsDroppedOnceAndTheRestFollowInOrder) {
   sender->SendMetric(L"third", -3);
   sender.reset();
   std::vector<std::wstring> events;
-  for (const auto& url : script->urls) events.push_back(url.substr(url.find(L"&i=new_installer_") + 17));
+  for (const auto& url : script->urls)
+    events.push_back(url.substr(url.find(L"&i=new_installer_") + 17));
   const std::vector<std::wstring> expected = {L"first:1", L"second:2", L"second:2", L"second:2",
                                               L"third:-3"};
   EXPECT_EQ(events, expected);

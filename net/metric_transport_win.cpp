@@ -30,9 +30,9 @@ class WinInetMetricTransport : public MetricTransport {
 
   uint32_t SendForStatus(const std::wstring& url, const std::wstring& headers) override {
     // The session exists, so WinInet is bound.
-    ScopedInternetRequest answer(WinInet()->InternetOpenUrlW(
-        session_.Get(), url.c_str(), headers.c_str(), static_cast<DWORD>(headers.size()),
-        kRequestFlags, kContext));
+    ScopedInternetRequest answer(
+        WinInet()->InternetOpenUrlW(session_.Get(), url.c_str(), headers.c_str(),
+                                    static_cast<DWORD>(headers.size()), kRequestFlags, kContext));
     if (!answer) return 0;
     DWORD status = 0;
     if (!QueryHttpStatus(answer.Get(), status)) return 0;

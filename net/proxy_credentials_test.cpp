@@ -13,12 +13,12 @@ TEST(ProxyAuthStepTest, StoredLoginFirstThenOnePromptThenNetworkFailure) {
     ProxyAuthStep step;
   };
   const Case cases[] = {
-      {false, false, true, ProxyAuthStep::Prompt},        // first 407 of the run
-      {false, false, false, ProxyAuthStep::GiveUp},       // telemetry, or the run has asked
-      {true, false, false, ProxyAuthStep::SendWithLogin}, // telemetry once the user typed it
-      {true, false, true, ProxyAuthStep::SendWithLogin},  // a later attempt: no new prompt
-      {true, true, true, ProxyAuthStep::Prompt},          // a stored login the proxy refuses
-      {true, true, false, ProxyAuthStep::GiveUp},         // the typed login refused: no loop
+      {false, false, true, ProxyAuthStep::Prompt},         // first 407 of the run
+      {false, false, false, ProxyAuthStep::GiveUp},        // telemetry, or the run has asked
+      {true, false, false, ProxyAuthStep::SendWithLogin},  // telemetry once the user typed it
+      {true, false, true, ProxyAuthStep::SendWithLogin},   // a later attempt: no new prompt
+      {true, true, true, ProxyAuthStep::Prompt},           // a stored login the proxy refuses
+      {true, true, false, ProxyAuthStep::GiveUp},          // the typed login refused: no loop
   };
   for (const Case& c : cases) {
     EXPECT_EQ(NextProxyAuthStep(c.known, c.tried, c.mayPrompt), c.step)

@@ -5,9 +5,7 @@
 namespace cumulo {
 
 StallWatchdog::StallWatchdog(std::chrono::milliseconds limit, StallHook onStall, void* context)
-    : limit_(limit),
-      onStall_(onStall),
-      context_(context) {
+    : limit_(limit), onStall_(onStall), context_(context) {
   try {
     thread_ = std::thread(&StallWatchdog::Watch, this);
   } catch (const std::system_error&) {

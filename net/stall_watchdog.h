@@ -1,7 +1,8 @@
 #pragma once
 // Ends a transfer that has gone silent: a thread of its own calls `onStall` (with `context`)
-// once when `Fed` has not been called for `limit` (found within a quarter of it). The time-outs of the platform vary by system and
-// may not cover a line that stays open without sending; this bound is the product's own.
+// once when `Fed` has not been called for `limit` (found within a quarter of it). The time-outs of
+// the platform vary by system and may not cover a line that stays open without sending; this bound
+// is the product's own.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>

@@ -52,8 +52,8 @@ int CloseGlyphResource(int scale);
 constexpr int32_t kCloseGlyphSize = 48;
 
 struct ProgressPlan {
-  bool track;                  // the whole rectangle in the track colours
-  std::optional<Box> fill;     // the fill rectangle, in the fill colours
+  bool track;               // the whole rectangle in the track colours
+  std::optional<Box> fill;  // the fill rectangle, in the fill colours
 };
 ProgressPlan PlanProgress(const Box& item, int32_t position);
 

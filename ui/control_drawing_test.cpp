@@ -62,7 +62,7 @@ TEST(ProgressDrawing, FillWidthTruncates) {
     int32_t position;
     bool track;
     int32_t fillWidth;  // -1: no fill
-  } cases[] = {{0, true, -1}, {1, true, 3}, {50, true, 166}, {99, true, 328},
+  } cases[] = {{0, true, -1},     {1, true, 3},     {50, true, 166}, {99, true, 328},
                {100, false, 332}, {150, true, 332}, {-5, true, -1}};
   for (const auto& c : cases) {
     const ProgressPlan plan = PlanProgress(bar, c.position);

@@ -18,8 +18,8 @@ TEST(FailureTexts, OutcomeJournalLinesAndMessages) {
     const wchar_t* line;
     std::wstring en, ru;
   } cases[] = {
-      {InstallOutcome::SetupFailed, L"Offline Cumulo Installer failed.", L"Could not install a Cumulo: component",
-       L"Не удалось установить компонент Кумуло."},
+      {InstallOutcome::SetupFailed, L"Offline Cumulo Installer failed.",
+       L"Could not install a Cumulo: component", L"Не удалось установить компонент Кумуло."},
       {InstallOutcome::ClientStillRunning, L"Cumulo application is already running.",
        L"Please close the running Cumulo applications and try again.",
        L"Пожалуйста, закройте приложение Кумуло и повторите установку."},

@@ -1,8 +1,8 @@
 #pragma once
 // The dialog after a failed setup run: the unexpected-error text and a button that
 // opens the setup log. DoModal gives 1 for "Journal" and 2 for OK, Escape or the close box.
-#include "win/dialog.h"
 #include "ui/ui_language.h"
+#include "win/dialog.h"
 #include "win/subclassed_control.h"
 
 namespace cumulo {

@@ -31,8 +31,7 @@ constexpr UINT kFrameChangedFlags =
 }  // namespace
 
 InstallerDialogImpl::InstallerDialogImpl(std::shared_ptr<MetricSender> metricSender,
-                                         const AuthHandoff& handoff, Language language,
-                                         HWND parent)
+                                         const AuthHandoff& handoff, Language language, HWND parent)
     : Dialog(IDD_INSTALLER, parent),
       metricSender_(std::move(metricSender)),
       handoff_(handoff),
@@ -112,10 +111,11 @@ void InstallerDialogImpl::LoadArt() {
 
 void InstallerDialogImpl::SetUpTexts() {
   const WindowTexts texts = WindowTextsFor(language_);
-  const std::pair<Caption*, const std::wstring*> labels[] = {
-      {&title_, &texts.title},         {&subtitle_, &texts.subtitle},
-      {&percentLabel_, &texts.percent}, {&agreement_, &texts.agreement},
-      {&termsLink_, &texts.linkText}};
+  const std::pair<Caption*, const std::wstring*> labels[] = {{&title_, &texts.title},
+                                                             {&subtitle_, &texts.subtitle},
+                                                             {&percentLabel_, &texts.percent},
+                                                             {&agreement_, &texts.agreement},
+                                                             {&termsLink_, &texts.linkText}};
   for (const auto& [caption, text] : labels) {
     SetWindowTextW(caption->hwnd(), text->c_str());
     RedrawInParent(caption->hwnd());
@@ -164,8 +164,7 @@ std::optional<Control> InstallerDialogImpl::FocusedUsableControl() {
   return FocusedControl();
 }
 
-std::optional<LRESULT> InstallerDialogImpl::OnMessage(UINT message, WPARAM wParam,
-                                                      LPARAM lParam) {
+std::optional<LRESULT> InstallerDialogImpl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT:
       OnPaint();
@@ -186,7 +185,8 @@ std::optional<LRESULT> InstallerDialogImpl::OnMessage(UINT message, WPARAM wPara
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSCROLLBAR:
     case WM_CTLCOLORSTATIC: {
-      const LRESULT brush = OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+      const LRESULT brush =
+          OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
       if (brush == 0) return std::nullopt;
       return brush;
     }
@@ -337,8 +337,7 @@ void InstallerDialogImpl::ShowWarning(const std::wstring& text, const std::wstri
 }
 
 bool InstallerDialogImpl::AskYesNo(const std::wstring& text, const std::wstring& caption) {
-  return MessageBoxW(hwnd(), text.c_str(), caption.c_str(), MB_YESNO | MB_ICONEXCLAMATION) ==
-         IDYES;
+  return MessageBoxW(hwnd(), text.c_str(), caption.c_str(), MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
 }
 
 bool InstallerDialogImpl::RunSetupErrorDialog() {

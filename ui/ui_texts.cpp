@@ -13,8 +13,8 @@ WindowTexts WindowTextsFor(Language language) {
     t.closeCaption = L"Закрыть";
     t.agreement = L"Запуская установку Кумуло, вы соглашаетесь с условиями";
     t.linkText = L"лицензионного соглашения";
-    t.linkAddress = std::wstring(L"https://") + build_config::kTermsHostRu +
-                    L"/biz/legal/cumulo_termsofuse";
+    t.linkAddress =
+        std::wstring(L"https://") + build_config::kTermsHostRu + L"/biz/legal/cumulo_termsofuse";
   } else {
     t.title = L"Join 1 million Cumulo: users";
     t.subtitle = L"The most popular clouds are ready to use on your computer ";
@@ -31,16 +31,19 @@ WindowTexts WindowTextsFor(Language language) {
 
 const wchar_t* WindowTitle() { return L"Cumulo Installer"; }
 
-const wchar_t* MessageCaption(Language language) { return language == Language::Russian ? L"Кумуло:" : L"Cumulo:"; }
+const wchar_t* MessageCaption(Language language) {
+  return language == Language::Russian ? L"Кумуло:" : L"Cumulo:";
+}
 
 const wchar_t* OtherUserQuestion(Language language) {
-  return language == Language::Russian ? L"Удостоверьтесь, пожалуйста, что Установщик запущен от текущего "
-                   L"пользователя.\r\nОбратите внимание, Кумуло: работает только у того "
-                   L"пользователя, от которого была выполнена установка.\r\nПродолжать "
-                   L"установку?"
-                 : L"Please make sure that the installer is launched by the current "
-                   L"user.\r\nBeware that Cumulo: only works for the user who installed "
-                   L"it.\r\nContinue the installation?";
+  return language == Language::Russian
+             ? L"Удостоверьтесь, пожалуйста, что Установщик запущен от текущего "
+               L"пользователя.\r\nОбратите внимание, Кумуло: работает только у того "
+               L"пользователя, от которого была выполнена установка.\r\nПродолжать "
+               L"установку?"
+             : L"Please make sure that the installer is launched by the current "
+               L"user.\r\nBeware that Cumulo: only works for the user who installed "
+               L"it.\r\nContinue the installation?";
 }
 
 }  // namespace cumulo

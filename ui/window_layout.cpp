@@ -19,9 +19,9 @@ constexpr std::array<ControlLayout, kControlCount> kLayout = {{
     {80, 604, 408, 52, kDarkText, 17},         // agreement text
     {80, 623, 168, 20, Rgb(0, 113, 255), 17},  // terms link
 }};
-constexpr std::array<int, kControlCount> kResourceIds = {
-    IDC_CLOSE,    IDC_TITLE,   IDC_SUBTITLE,  IDC_INSTALL,
-    IDC_PROGRESS, IDC_PERCENT, IDC_AGREEMENT, IDC_TERMS_LINK};
+constexpr std::array<int, kControlCount> kResourceIds = {IDC_CLOSE,     IDC_TITLE,     IDC_SUBTITLE,
+                                                         IDC_INSTALL,   IDC_PROGRESS,  IDC_PERCENT,
+                                                         IDC_AGREEMENT, IDC_TERMS_LINK};
 }  // namespace
 
 int ControlResourceId(Control control) { return kResourceIds[static_cast<int>(control)]; }

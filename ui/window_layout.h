@@ -53,7 +53,8 @@ int BackgroundArtId(int scale);
 int LogoArtId(int scale, Language language);
 
 using Visibility = std::array<bool, kControlCount>;  // indexed by Control
-// InstallOutcome::Idle and InstallOutcome::Running have a visibility; any other outcome leaves it as it is.
+// InstallOutcome::Idle and InstallOutcome::Running have a visibility; any other outcome leaves it
+// as it is.
 std::optional<Visibility> VisibilityFor(InstallOutcome outcome);
 
 // Where the keyboard focus goes when `visibility` hides the focused control: to the

@@ -81,7 +81,7 @@ TEST(LayoutFit, OneLineBoxesGrowSidewaysToKeepTheirLine) {
   for (int s : {1, 2}) {
     FakeMeasurer m = Fitting(s);
     m.texts[Control::TermsLink] = {"a-licence-agreement-link", 9 * s, 19 * s};  // 216 > 168
-    m.texts[Control::PercentLabel] = {"100 %", 11 * s, 22 * s};               // 55 > 40
+    m.texts[Control::PercentLabel] = {"100 %", 11 * s, 22 * s};                 // 55 > 40
     const Placements p = FitLayout(s, m);
     const PixelRect link = Of(p, Control::TermsLink);
     const PixelRect designed = ScaledPlacement(Control::TermsLink, s);

@@ -12,8 +12,8 @@ namespace {
 TEST(DisplayScale, FromDensity) {
   const struct {
     int dpi, scale;
-  } cases[] = {{72, 2}, {95, 2}, {96, 1}, {120, 1}, {144, 1}, {191, 1},
-               {192, 2}, {288, 2}, {384, 2}, {0, 2}, {-96, 2}};
+  } cases[] = {{72, 2},  {95, 2},  {96, 1},  {120, 1}, {144, 1}, {191, 1},
+               {192, 2}, {288, 2}, {384, 2}, {0, 2},   {-96, 2}};
   for (const auto& c : cases) EXPECT_EQ(DisplayScaleFromDpi(c.dpi), c.scale) << c.dpi;
 }
 

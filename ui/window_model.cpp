@@ -9,8 +9,7 @@
 
 namespace cumulo {
 
-WindowModel::WindowModel(WindowView& view, Language language)
-    : view_(view), language_(language) {}
+WindowModel::WindowModel(WindowView& view, Language language) : view_(view), language_(language) {}
 
 void WindowModel::OnOpened(const SystemFacts& facts) {
   state_ = InstallOutcome::Idle;
@@ -61,7 +60,7 @@ void WindowModel::ShowNoticeAndClose(WindowTimer timerId) {
   view_.StopTimer(timerId);
   const Notice notice = timerId == WindowTimer::CpuNoticeTimer       ? Notice::Cpu
                         : timerId == WindowTimer::VersionNoticeTimer ? Notice::Version
-                                                        : Notice::ServicePack;
+                                                                     : Notice::ServicePack;
   view_.ShowNotice(NoticeText(notice, language_), MessageCaption(language_));
   view_.CloseWindow(WindowEnd::Refused);
 }

@@ -101,9 +101,7 @@ struct WindowModelTest : ::testing::Test {
     model.OnOpened({});
     view.Clear();
   }
-  void PressInstall() {
-    model.OnInstallButton();
-  }
+  void PressInstall() { model.OnInstallButton(); }
 };
 
 using Calls = std::vector<std::wstring>;
@@ -112,8 +110,8 @@ TEST_F(WindowModelTest, OpeningShowsTheReadyStateSendsFirstAndStartsTheIdleTimer
   model.OnOpened({});
   EXPECT_EQ(model.State(), InstallOutcome::Idle);
   EXPECT_EQ(model.Percent(), 0);
-  EXPECT_EQ(view.calls, (Calls{L"show idle", L"repaint", L"progress 0 0 %",
-                               L"metric first:1", L"set 2 300000"}));
+  EXPECT_EQ(view.calls, (Calls{L"show idle", L"repaint", L"progress 0 0 %", L"metric first:1",
+                               L"set 2 300000"}));
 }
 
 TEST_F(WindowModelTest, SystemChecksTheFirstFailingOneWins) {
@@ -214,11 +212,10 @@ TEST_F(WindowModelTest, OtherUserAnsweredNoChangesNothingAndAsksAgain) {
   PressInstall();
   EXPECT_EQ(view.calls,
             (Calls{L"log I User started install procedure.",
-                   L"log W Launched by another user than explorer.",
-                   L"metric not_the_same_user:1", L"ask Cumulo:",
-                   L"log I User started install procedure.",
-                   L"log W Launched by another user than explorer.",
-                   L"metric not_the_same_user:1", L"ask Cumulo:"}));
+                   L"log W Launched by another user than explorer.", L"metric not_the_same_user:1",
+                   L"ask Cumulo:", L"log I User started install procedure.",
+                   L"log W Launched by another user than explorer.", L"metric not_the_same_user:1",
+                   L"ask Cumulo:"}));
   EXPECT_EQ(model.State(), InstallOutcome::Idle);
   EXPECT_FALSE(model.UserActed());
 }
@@ -272,7 +269,8 @@ TEST_F(WindowModelTest, AGoneWindowDeletesTheLogOfAResultItNeverTook) {
        {L"delete C:\\t\\Cumulo-x.log"}},
       {std::nullopt, {}},  // none: the job deletes it when its setup fails later
       {ResultOf(InstallOutcome::Succeeded), {}},
-      {ResultOf(InstallOutcome::DownloadFailed, L"C:\\t\\Cumulo-x.log"), {}},  // not a log to settle
+      {ResultOf(InstallOutcome::DownloadFailed, L"C:\\t\\Cumulo-x.log"),
+       {}},  // not a log to settle
   };
   for (const auto& c : cases) {
     RecordingView v;
@@ -301,9 +299,8 @@ TEST_F(WindowModelTest, FailureIsReportedInOrderAndASecondRunSendsNoStarted) {
   view.Clear();
   model.OnInstallFinished(ResultOf(InstallOutcome::NoDiskSpace));
   const OutcomeReport r = OutcomeReportFor(InstallOutcome::NoDiskSpace, Language::English);
-  EXPECT_EQ(view.calls, (Calls{L"log E Not enough disk space.", L"metric error:1",
-                               L"show idle", L"repaint", L"progress 0 0 %",
-                               L"warning Cumulo: " + r.message}));
+  EXPECT_EQ(view.calls, (Calls{L"log E Not enough disk space.", L"metric error:1", L"show idle",
+                               L"repaint", L"progress 0 0 %", L"warning Cumulo: " + r.message}));
   EXPECT_EQ(model.State(), InstallOutcome::Idle);
   EXPECT_EQ(model.Percent(), 0);
   view.Clear();
@@ -339,9 +336,8 @@ TEST_F(WindowModelTest, DownloadProgressMapsOntoTheFirstHalf) {
       {0, 1000, 0, false},     // same as the initial 0: nothing to do
       {999, 1000, 49, true},   // 99, halved with the remainder dropped
       {999, 1000, 49, false},  // the same percentage again: no repaint
-      {1000, 1000, 50, true},  {3000, 1000, 100, true},  // past the total, capped at 100
-      {4000, 1000, 100, false},
-      {5, 0, 100, false},  // a zero total is ignored
+      {1000, 1000, 50, true},       {3000, 1000, 100, true},  // past the total, capped at 100
+      {4000, 1000, 100, false},     {5, 0, 100, false},       // a zero total is ignored
       {0xFFFFFFFFu, 1, 100, false},
   };
   for (const auto& s : steps) {

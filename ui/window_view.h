@@ -18,9 +18,9 @@ enum class WindowTimer : int {
 
 // Why the window closed; start-up turns it into the process exit code.
 enum class WindowEnd : int {
-  Installed = 0,  // the installation succeeded
-  Closed = 1,     // the user closed the window
-  Refused = 2,    // a system check failed and its notice was shown
+  Installed = 0,                  // the installation succeeded
+  Closed = 1,                     // the user closed the window
+  Refused = 2,                    // a system check failed and its notice was shown
   InstalledClientNotStarted = 3,  // the setup succeeded, but no client process was seen
 };
 

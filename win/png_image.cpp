@@ -3,11 +3,11 @@
 #include <objidl.h>
 #include <shlwapi.h>
 
+#include <gdiplus.h>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
-#include <gdiplus.h>
 
 #include "win/system_library.h"
 
@@ -104,9 +104,8 @@ bool PngImage::LoadFromMemory(const void* data, size_t size) {
   GdipBitmap source;
   if (gdip.createFromStream(stream, source.Receive()) != Ok) return false;
   UINT width = 0, height = 0;
-  if (gdip.width(source.Get(), &width) != Ok ||
-      gdip.height(source.Get(), &height) != Ok || width == 0 ||
-      height == 0 || width > 16384 || height > 16384) {
+  if (gdip.width(source.Get(), &width) != Ok || gdip.height(source.Get(), &height) != Ok ||
+      width == 0 || height == 0 || width > 16384 || height > 16384) {
     return false;
   }
 
@@ -124,13 +123,14 @@ bool PngImage::LoadFromMemory(const void* data, size_t size) {
   // Premultiplied BGRA is exactly what AlphaBlend with AC_SRC_ALPHA expects.
   Rect whole(0, 0, static_cast<INT>(width), static_cast<INT>(height));
   BitmapData locked{};
-  if (gdip.lockBits(source.Get(), &whole, ImageLockModeRead,
-                                     PixelFormat32bppPARGB, &locked) != Ok) {
+  if (gdip.lockBits(source.Get(), &whole, ImageLockModeRead, PixelFormat32bppPARGB, &locked) !=
+      Ok) {
     return false;
   }
   const size_t rowBytes = static_cast<size_t>(width) * 4;
   for (UINT y = 0; y < height; ++y) {
-    const auto* from = static_cast<const BYTE*>(locked.Scan0) + static_cast<ptrdiff_t>(y) * locked.Stride;
+    const auto* from =
+        static_cast<const BYTE*>(locked.Scan0) + static_cast<ptrdiff_t>(y) * locked.Stride;
     std::memcpy(static_cast<BYTE*>(bits) + y * rowBytes, from, rowBytes);
   }
   gdip.unlockBits(source.Get(), &locked);

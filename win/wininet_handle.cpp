@@ -12,7 +12,8 @@ DWORD OpenInternetSession(const std::wstring& agent, ScopedInternetSession& sess
     SetLastError(ERROR_MOD_NOT_FOUND);
     return ERROR_MOD_NOT_FOUND;
   }
-  HINTERNET h = api->InternetOpenW(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  HINTERNET h =
+      api->InternetOpenW(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   if (h == nullptr) return GetLastError();
   session.Reset(h);
   return 0;
@@ -53,7 +54,7 @@ bool QueryHttpStatus(HINTERNET request, DWORD& status) {
   DWORD value = 0;
   DWORD size = sizeof value;
   if (!api->HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &value, &size,
-                      nullptr)) {
+                           nullptr)) {
     return false;
   }
   status = value;

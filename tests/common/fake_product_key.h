@@ -12,8 +12,8 @@ namespace cumulo {
 class FakeProductKey : public ProductKey {
  public:
   std::map<std::wstring, std::wstring> values;
-  uint32_t openStatus = kRegistrySuccess;    // Open and Create
-  uint32_t readStatus = kRegistrySuccess;    // a missing value answers ERROR_FILE_NOT_FOUND
+  uint32_t openStatus = kRegistrySuccess;  // Open and Create
+  uint32_t readStatus = kRegistrySuccess;  // a missing value answers ERROR_FILE_NOT_FOUND
   uint32_t writeStatus = kRegistrySuccess;
   uint32_t deleteStatus = kRegistrySuccess;  // a missing value answers ERROR_FILE_NOT_FOUND
   std::vector<std::wstring> calls;
@@ -29,10 +29,11 @@ class FakeProductKey : public ProductKey {
     calls.push_back(std::wstring(L"read ") + name);
     ProductKeyText result;
     const auto it = values.find(name);
-    result.status = Closed() ? 6 : readStatus != kRegistrySuccess ? readStatus
-                    : it == values.end()                         ? kRegistryFileNotFound
-                    : it->second.size() > bufferUnits            ? 234  // ERROR_MORE_DATA
-                                                                 : kRegistrySuccess;
+    result.status = Closed()                          ? 6
+                    : readStatus != kRegistrySuccess  ? readStatus
+                    : it == values.end()              ? kRegistryFileNotFound
+                    : it->second.size() > bufferUnits ? 234  // ERROR_MORE_DATA
+                                                      : kRegistrySuccess;
     if (result.status != kRegistrySuccess) return result;
     result.type = 1;  // REG_SZ
     result.text = it->second;

@@ -1,6 +1,6 @@
 // The launch hand-off against the registry of the prefix and the stand-in client.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -89,8 +89,9 @@ class AppLauncherTest : public ::testing::Test {
     LaunchResult result;
     {
       WatchedPlatform platform(endOnSight);
-      AppLauncher launcher(sender, platform,
-                           [&result](const std::wstring& m, LogLevel) { result.lines.push_back(m); });
+      AppLauncher launcher(sender, platform, [&result](const std::wstring& m, LogLevel) {
+        result.lines.push_back(m);
+      });
       result.clientSeen = launcher.LaunchClient(handoff);
       result.pauses = platform.pauses;
     }

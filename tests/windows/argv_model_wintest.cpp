@@ -1,7 +1,7 @@
 // The fuzz targets' model of CommandLineToArgvW, held against the real function: the
 // quoting target's property is only as good as this agreement.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <shellapi.h>
 
@@ -48,7 +48,8 @@ TEST(ArgvModel, AgreesWithCommandLineToArgvW) {
       L"p \"unterminated  b",
       L"p \\\\\\\\\"x y\"",
       L"p \x0401\x00e9 \"\xD83D\xDE00 x\"",
-      L"p a\r\nb\x3000" L"c",
+      L"p a\r\nb\x3000"
+      L"c",
   };
   for (const std::wstring& line : lines) {
     EXPECT_EQ(fuzz::SplitLikeCommandLineToArgvW(line), RealSplit(line)) << "line: " << line.size();
@@ -68,7 +69,8 @@ TEST(ArgvModel, AgreesWithCommandLineToArgvW) {
     // The values are ASCII: widened byte by byte they are what the client must get back.
     const std::wstring email(handoff.email.begin(), handoff.email.end());
     const std::wstring token(handoff.auth.begin(), handoff.auth.end());
-    EXPECT_EQ(real, (std::vector<std::wstring>{client, L"-auth_email", email, L"-auth_token", token}))
+    EXPECT_EQ(real,
+              (std::vector<std::wstring>{client, L"-auth_email", email, L"-auth_token", token}))
         << handoff.email;
   }
 }

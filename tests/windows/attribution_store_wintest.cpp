@@ -1,7 +1,7 @@
 // The store against the real registry of the test prefix. Each test starts and ends
 // without the product key, so the tests do not depend on each other or on other tests.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -216,8 +216,8 @@ TEST_F(AttributionStoreTest, FailedWriteIsReported) {
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                             &key, nullptr),
             ERROR_SUCCESS);
-  const LSTATUS status = RegSetValueExW(key, name.c_str(), 0, REG_SZ,
-                                        reinterpret_cast<const BYTE*>(L"v"), 2);
+  const LSTATUS status =
+      RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(L"v"), 2);
   RegCloseKey(key);
   ASSERT_NE(status, ERROR_SUCCESS);
   ASSERT_NE(status, 1234);

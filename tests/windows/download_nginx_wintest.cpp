@@ -22,11 +22,10 @@ namespace cumulo {
 namespace {
 constexpr uint64_t kServedLength = 300007;  // ranges.bin, as wine-session writes it
 
-
 // The SHA-256 of a file as lowercase hex; empty when it cannot be read.
 std::string Sha256Of(const std::wstring& path) {
-  ScopedFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr));
+  ScopedFile file(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!file) return std::string();
   HCRYPTPROV provider = 0;
   if (!CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
@@ -38,7 +37,8 @@ std::string Sha256Of(const std::wstring& path) {
     std::vector<BYTE> buffer(65536);
     DWORD got = 0;
     bool ok = true;
-    while (ok && ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
+    while (ok &&
+           ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
            got > 0) {
       ok = CryptHashData(hash, buffer.data(), got, 0) != FALSE;
     }
@@ -122,7 +122,8 @@ std::wstring TempFile(const wchar_t* name) {
 
 std::wstring ServedFile() {
   const char* build = std::getenv("CUMULO_BUILD_DIR");
-  std::wstring path = L"Z:" + WidenAscii(build ? build : "") + L"/test-session/nginx/www/ranges.bin";
+  std::wstring path =
+      L"Z:" + WidenAscii(build ? build : "") + L"/test-session/nginx/www/ranges.bin";
   for (auto& c : path) c = c == L'/' ? L'\\' : c;
   return path;
 }
@@ -134,8 +135,8 @@ TEST(DownloaderNginx, RangeRequestsGiveTheServedBytes) {
   ASSERT_EQ(expected.size(), 64u) << "cannot read the served file";
   const std::wstring url = L"https://" + fixture::NginxHost() + L"/ranges.bin";
   const std::wstring destination = TempFile(L"cumulo-nginx-ranges.bin");
-  for (const uint64_t cutAt : {uint64_t{0}, uint64_t{1}, uint64_t{16383}, uint64_t{16384},
-                               kServedLength - 1}) {
+  for (const uint64_t cutAt :
+       {uint64_t{0}, uint64_t{1}, uint64_t{16383}, uint64_t{16384}, kServedLength - 1}) {
     DeleteFileW(destination.c_str());
     auto platform = std::make_shared<CutOncePlatform>(cutAt);
     Downloader downloader(nullptr, L"CumuloWindows WCnginx", 5, platform);
@@ -148,9 +149,8 @@ TEST(DownloaderNginx, RangeRequestsGiveTheServedBytes) {
       EXPECT_EQ(platform->sentHeaders[1], L"") << cutAt;
       EXPECT_EQ(journal.Count("Downloader, response: 200"), 2u) << cutAt;
     } else {
-      EXPECT_EQ(platform->sentHeaders[1].rfind(L"Range: bytes=" + std::to_wstring(cutAt) +
-                                                   L"-\r\nIf-Range: \"",
-                                               0),
+      EXPECT_EQ(platform->sentHeaders[1].rfind(
+                    L"Range: bytes=" + std::to_wstring(cutAt) + L"-\r\nIf-Range: \"", 0),
                 0u)
           << cutAt;
       EXPECT_EQ(journal.Count("Downloader, response: 206"), 1u) << cutAt;

@@ -25,7 +25,6 @@ std::wstring TempFolder() {
   return std::wstring(buffer, n);
 }
 
-
 int64_t FileSize(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
@@ -34,12 +33,13 @@ int64_t FileSize(const std::wstring& path) {
 
 // True when the file holds `size` bytes of the fixture's repeating 0..255 pattern.
 bool HoldsPattern(const std::wstring& path, int64_t size) {
-  ScopedFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr));
+  ScopedFile file(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!file) return false;
   std::vector<unsigned char> data(static_cast<size_t>(size) + 1);
   DWORD got = 0;
-  if (!ReadFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &got, nullptr)) return false;
+  if (!ReadFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &got, nullptr))
+    return false;
   if (got != size) return false;
   for (DWORD i = 0; i < got; ++i) {
     if (data[i] != (i & 0xFF)) return false;
@@ -60,9 +60,10 @@ class DownloaderWinTest : public ::testing::Test {
     destination = TempFolder() + L"cumulo-net-" + WidenAscii(info->name()) + L".bin";
     DeleteFileW(destination.c_str());
     sender = recorder.MakeSender();
-    downloader = std::make_unique<Downloader>(
-        sender, L"CumuloWindows WCwintest", 5,
-        [this](uint32_t r, uint32_t t) { calls.push_back({r, t}); });
+    downloader = std::make_unique<Downloader>(sender, L"CumuloWindows WCwintest", 5,
+                                              [this](uint32_t r, uint32_t t) {
+                                                calls.push_back({r, t});
+                                              });
   }
   void TearDown() override {
     downloader.reset();
@@ -80,7 +81,9 @@ class DownloaderWinTest : public ::testing::Test {
   size_t Requested(const std::string& path) const {
     return fixture::CountPath(fixture::Requests(fixture::DistHost()), path);
   }
-  DownloadCode Download(const std::string& path) { return downloader->Download(Url(path), destination); }
+  DownloadCode Download(const std::string& path) {
+    return downloader->Download(Url(path), destination);
+  }
   std::vector<std::wstring> Events() {
     downloader.reset();
     return DrainEvents(sender, recorder);
@@ -155,7 +158,9 @@ TEST_F(DownloaderWinTest, AnAbsoluteRedirectIsFetchedByTheNextAttempt) {
   size_t starts = 0;
   for (const auto& m : journal.Messages()) starts += m.rfind("Downloading file: ", 0) == 0;
   EXPECT_EQ(starts, 1u);
-  EXPECT_EQ(journal.Count("Downloader, trying download: " + std::string(target.begin(), target.end())), 1u);
+  EXPECT_EQ(
+      journal.Count("Downloader, trying download: " + std::string(target.begin(), target.end())),
+      1u);
   EXPECT_EQ(Requested(Path()), 1u);
   EXPECT_EQ(Requested(Path("-target")), 1u);
 }
@@ -163,7 +168,8 @@ TEST_F(DownloaderWinTest, AnAbsoluteRedirectIsFetchedByTheNextAttempt) {
 TEST_F(DownloaderWinTest, AnHttpLocationIsAFailedAttempt) {
   const std::wstring host = fixture::DistHost();
   const std::string target = "http://" + std::string(host.begin(), host.end()) + Path("-target");
-  Script(Path(), R"([{"status": 303, "repeat": 5, "headers": [["Location", ")" + target + R"("]]}])");
+  Script(Path(),
+         R"([{"status": 303, "repeat": 5, "headers": [["Location", ")" + target + R"("]]}])");
   Script(Path("-target"), R"([{"status": 200, "body_size": 100}])");
   EXPECT_EQ(Download(Path()), DownloadCode::Retry);
   EXPECT_EQ(Requested(Path()), 5u);
@@ -187,7 +193,9 @@ TEST_F(DownloaderWinTest, RelativeLocationsOf307And308AreResolvedAndFollowed) {
   EXPECT_EQ(requests[1].query, "x=1");
   EXPECT_EQ(requests[2].path, Path("-c"));
   const std::wstring second = Url(Path("-b")) + L"?x=1";
-  EXPECT_EQ(journal.Count("Downloader, trying download: " + std::string(second.begin(), second.end())), 1u);
+  EXPECT_EQ(
+      journal.Count("Downloader, trying download: " + std::string(second.begin(), second.end())),
+      1u);
 }
 
 TEST_F(DownloaderWinTest, ARedirectWithoutLocationIsRetriedOnTheSameUrl) {
@@ -220,8 +228,7 @@ TEST_F(DownloaderWinTest, RefusedAnswersAreRetriedAndNeverComplete) {
 }
 
 // The cut is a reset after half the body; what the client had not read yet is lost.
-const char kCutAnswer[] =
-    R"({"status": 200, "body_size": 2000000, "cut_after": 1000000})";
+const char kCutAnswer[] = R"({"status": 200, "body_size": 2000000, "cut_after": 1000000})";
 
 TEST_F(DownloaderWinTest, AfterACutConnectionTheNextAttemptWritesTheFileAgain) {
   Script(Path(), std::string("[") + kCutAnswer + R"(, {"status": 200, "body_size": 2000000}])");
@@ -246,7 +253,8 @@ TEST_F(DownloaderWinTest, ACutConnectionLeavesThePartialFile) {
 }
 
 TEST_F(DownloaderWinTest, ABodyShorterThanItsLengthIsNotTheFile) {
-  Script(Path(), R"([{"status": 200, "body_size": 20000, "content_length": "40000", "repeat": 5}])");
+  Script(Path(),
+         R"([{"status": 200, "body_size": 20000, "content_length": "40000", "repeat": 5}])");
   EXPECT_EQ(Download(Path()), DownloadCode::Retry);
   EXPECT_EQ(Requested(Path()), 5u);
   EXPECT_EQ(journal.Count("Downloader completed succesfully."), 0u);
@@ -317,7 +325,8 @@ static std::string CutAt40Percent() {
 }
 
 TEST_F(DownloaderWinTest, ACutAt40PercentIsResumedWithOneRangeRequest) {
-  Script(Path(), "[" + CutAt40Percent() + R"(, {"status": 200, "body_size": 4000000, "ranges": true, )" +
+  Script(Path(), "[" + CutAt40Percent() +
+                     R"(, {"status": 200, "body_size": 4000000, "ranges": true, )" +
                      kResumableHeaders + "}]");
   EXPECT_EQ(Download(Path()), DownloadCode::Completed);
   EXPECT_TRUE(HoldsPattern(destination, kResumeLength));
@@ -375,9 +384,11 @@ TEST_F(DownloaderWinTest, AResumeThatCannotContinueStartsTheFileOver) {
 
 TEST_F(DownloaderWinTest, LowerCaseNamesStillResumeACutAt40Percent) {
   const std::string lower = R"("lower_case_names": true, )";
-  Script(Path(), "[" + CutAt40Percent().insert(1, lower) +
-                     R"(, {"status": 200, "body_size": 4000000, "ranges": true, "lower_case_names": true, )" +
-                     kResumableHeaders + "}]");
+  Script(
+      Path(),
+      "[" + CutAt40Percent().insert(1, lower) +
+          R"(, {"status": 200, "body_size": 4000000, "ranges": true, "lower_case_names": true, )" +
+          kResumableHeaders + "}]");
   EXPECT_EQ(Download(Path()), DownloadCode::Completed);
   EXPECT_TRUE(HoldsPattern(destination, kResumeLength));
   const auto requests = fixture::Requests(fixture::DistHost());
@@ -390,10 +401,12 @@ TEST_F(DownloaderWinTest, LowerCaseNamesStillResumeACutAt40Percent) {
 }
 
 TEST_F(DownloaderWinTest, A206WithoutTheValidatorStartsTheFileOver) {
-  Script(Path(), "[" + CutAt40Percent() +
-                     R"(, {"status": 200, "body_size": 4000000, "ranges": true, "drop_on_206": ["ETag"], )" +
-                     kResumableHeaders + R"(}, {"status": 200, "body_size": 4000000, )" +
-                     kResumableHeaders + "}]");
+  Script(
+      Path(),
+      "[" + CutAt40Percent() +
+          R"(, {"status": 200, "body_size": 4000000, "ranges": true, "drop_on_206": ["ETag"], )" +
+          kResumableHeaders + R"(}, {"status": 200, "body_size": 4000000, )" + kResumableHeaders +
+          "}]");
   EXPECT_EQ(Download(Path()), DownloadCode::Completed);
   EXPECT_TRUE(HoldsPattern(destination, kResumeLength));
   const auto requests = fixture::Requests(fixture::DistHost());
@@ -401,15 +414,18 @@ TEST_F(DownloaderWinTest, A206WithoutTheValidatorStartsTheFileOver) {
   EXPECT_NE(requests[1].range, "");
   EXPECT_EQ(requests[2].range, "");
   EXPECT_EQ(journal.Count("Downloader, response: 206"), 1u);
-  EXPECT_EQ(journal.Count("Downloader, answer not trusted, the next attempt starts from byte 0."), 1u);
+  EXPECT_EQ(journal.Count("Downloader, answer not trusted, the next attempt starts from byte 0."),
+            1u);
 }
 
 // The product's own bound: a line that stays open without a byte ends the attempt after
 // the build's stall setting, and the next attempt asks for the rest.
 TEST_F(DownloaderWinTest, ASilentLineEndsItsAttemptAndTheNextResumes) {
-  Script(Path(), R"([{"status": 200, "body_size": 4000000, "stall_after": 1600000, "ranges": true, )" +
-                     std::string(kResumableHeaders) + R"(}, {"status": 200, "body_size": 4000000, "ranges": true, )" +
-                     kResumableHeaders + "}]");
+  Script(Path(),
+         R"([{"status": 200, "body_size": 4000000, "stall_after": 1600000, "ranges": true, )" +
+             std::string(kResumableHeaders) +
+             R"(}, {"status": 200, "body_size": 4000000, "ranges": true, )" + kResumableHeaders +
+             "}]");
   EXPECT_EQ(Download(Path()), DownloadCode::Completed);
   EXPECT_TRUE(HoldsPattern(destination, kResumeLength));
   const auto requests = fixture::Requests(fixture::DistHost());
@@ -417,7 +433,8 @@ TEST_F(DownloaderWinTest, ASilentLineEndsItsAttemptAndTheNextResumes) {
   EXPECT_EQ(requests[1].range.rfind("bytes=", 0), 0u) << requests[1].range;
   EXPECT_EQ(journal.Count("Downloader network error: 12002"), 1u);
   size_t resumes = 0;
-  for (const auto& m : journal.Messages()) resumes += m.rfind("Downloader, resuming from byte: ", 0) == 0;
+  for (const auto& m : journal.Messages())
+    resumes += m.rfind("Downloader, resuming from byte: ", 0) == 0;
   EXPECT_EQ(resumes, 1u);
   EXPECT_EQ(Events(), std::vector<std::wstring>{L"err_setup_network:1"});
 }

@@ -25,9 +25,10 @@ bool Exchange(const std::wstring& host, const wchar_t* verb, const std::string& 
               const std::string& body, std::string* answer) {
   const size_t colon = host.rfind(L':');
   const std::wstring server = colon == std::wstring::npos ? host : host.substr(0, colon);
-  const INTERNET_PORT port = colon == std::wstring::npos
-                                 ? INTERNET_DEFAULT_HTTPS_PORT
-                                 : static_cast<INTERNET_PORT>(std::wcstoul(host.c_str() + colon + 1, nullptr, 10));
+  const INTERNET_PORT port =
+      colon == std::wstring::npos
+          ? INTERNET_DEFAULT_HTTPS_PORT
+          : static_cast<INTERNET_PORT>(std::wcstoul(host.c_str() + colon + 1, nullptr, 10));
   ScopedInternetSession session;
   if (OpenInternetSession(L"fixture-control", session) != 0) return false;
   ScopedInternetConnection connection(InternetConnectW(session.Get(), server.c_str(), port, nullptr,
@@ -65,7 +66,8 @@ std::string StringField(const std::string& record, const std::string& key) {
     if (record[at] == '\\' && at + 1 < record.size()) {
       ++at;
       if (record[at] == 'u' && at + 4 < record.size()) {
-        out.push_back(static_cast<char>(std::strtoul(record.substr(at + 1, 4).c_str(), nullptr, 16)));
+        out.push_back(
+            static_cast<char>(std::strtoul(record.substr(at + 1, 4).c_str(), nullptr, 16)));
         at += 4;
         continue;
       }
@@ -113,7 +115,8 @@ std::vector<Request> Requests(const std::wstring& host) {
   size_t at = json.find(start);
   while (at != std::string::npos) {
     const size_t next = json.find(start, at + 1);
-    const std::string record = json.substr(at, next == std::string::npos ? std::string::npos : next - at);
+    const std::string record =
+        json.substr(at, next == std::string::npos ? std::string::npos : next - at);
     out.push_back({StringField(record, "path"), StringField(record, "query"),
                    HeaderOf(record, "User-Agent"), HeaderOf(record, "Range"),
                    NumberField(record, "sent")});

@@ -23,8 +23,8 @@ struct Request {
   std::string path;
   std::string query;
   std::string userAgent;
-  std::string range;   // the Range header, empty without one
-  uint64_t sent = 0;   // body bytes the fixture wrote for it
+  std::string range;  // the Range header, empty without one
+  uint64_t sent = 0;  // body bytes the fixture wrote for it
 };
 // Every request recorded on that host's port, oldest first.
 std::vector<Request> Requests(const std::wstring& host);

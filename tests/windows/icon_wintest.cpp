@@ -1,6 +1,6 @@
 // The installer's icon group, stored as PNG frames, loads at every size the shell asks for.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "res/resource.h"
 #include "win_test_util.h"

@@ -1,8 +1,8 @@
 #pragma once
 // Shared by the install worker's Windows tests: the stand-ins, their record folder, the
 // product key, and clean-up of stand-in clients.
-#include <tlhelp32.h>
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <string>
 #include <vector>

@@ -1,8 +1,8 @@
 // The whole install worker under wine: the real downloader against the distribution
 // fixture (which serves the setup stand-in), the shell start of the package, the client
 // start from the registry, the progress reports and the clean-up of temporary files.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <memory>

@@ -61,7 +61,8 @@ TEST(InstallLogOnWindows, CyrillicPathGetsBomAndUtf8Lines) {
   EXPECT_EQ(AfterTimestamp(body.substr(0, nl)), "[ Download ] Using Russian UI language.");
   const std::string second = body.substr(nl + 1);
   EXPECT_EQ(second.substr(0, 4), "[E] ");
-  EXPECT_EQ(AfterTimestamp(second), "[ Download ] \xD0\x9A\xD1\x83\xD0\xBC\xD1\x83\xD0\xBB\xD0\xBE\n");
+  EXPECT_EQ(AfterTimestamp(second),
+            "[ Download ] \xD0\x9A\xD1\x83\xD0\xBC\xD1\x83\xD0\xBB\xD0\xBE\n");
   EXPECT_EQ(body.find('\r'), std::string::npos);
 }
 
@@ -81,10 +82,12 @@ TEST(InstallLogOnWindows, AppendsWhileAnotherProcessHoldsTheFile) {
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};
-  std::wstring cmd = L"\"" + wintest::ToolPath(L"hold_file.exe") + L"\" \"" + path + L"\" \"" + ready +
-                     L"\" \"" + stop + L"\"";
-  ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  for (int i = 0; i < 200 && GetFileAttributesW(ready.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+  std::wstring cmd = L"\"" + wintest::ToolPath(L"hold_file.exe") + L"\" \"" + path + L"\" \"" +
+                     ready + L"\" \"" + stop + L"\"";
+  ASSERT_TRUE(
+      CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  for (int i = 0; i < 200 && GetFileAttributesW(ready.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+    Sleep(50);
   ASSERT_NE(GetFileAttributesW(ready.c_str()), INVALID_FILE_ATTRIBUTES) << "holder did not start";
   {
     InstallLog log(path, &kChannel, SystemLogClock());

@@ -1,15 +1,15 @@
 // The real command line: a child copy of this program is started with a given command
 // line and, before any test runs, writes what it parsed to a file and exits.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "base/command_line.h"
 #include "app/launch_params.h"
+#include "base/command_line.h"
 #include "base/wide_text.h"
 #include "common/recording_transport.h"
 

@@ -32,7 +32,8 @@ TEST_F(MetricSenderWinTest, SendsTheTelemetryRequest) {
     EXPECT_EQ(r.userAgent, "CumuloWindows 22.03.0052 beta WCwin0001");
   }
   // The tag is read when an event is sent; the first two may have gone out before it.
-  EXPECT_EQ(requests[2].query, std::string(kQueryHead) + "&utm=spring%20sale" + kQueryTail + "tagged:1");
+  EXPECT_EQ(requests[2].query,
+            std::string(kQueryHead) + "&utm=spring%20sale" + kQueryTail + "tagged:1");
   for (int i = 0; i < 2; ++i) {
     const std::string& q = requests[i].query;
     EXPECT_TRUE(q.find(kQueryTail) != std::string::npos) << q;

@@ -1,7 +1,7 @@
 // The setup package's hold and its Authenticode check under wine, with the stand-in as the
 // session signed it, and the runner refusing what fails.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdio>
@@ -137,8 +137,8 @@ TEST_F(PackageTrustTest, HoldCannotBeTakenWhileSomeoneWrites) {
 // A scanner's exclusive open for a moment: the hold waits it out and the package runs.
 TEST_F(PackageTrustTest, HoldWaitsOutABriefExclusiveOpen) {
   UsePackage(L"signed.exe");
-  ScopedFile scanner(CreateFileW(params_.setupFile.c_str(), GENERIC_READ, 0, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedFile scanner(CreateFileW(params_.setupFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(scanner.IsValid());
   JournalCapture journal;
   std::atomic<bool> released{false};
@@ -191,7 +191,8 @@ TEST_F(PackageTrustTest, OnlineCheckGivesTheSameVerdicts) {
 // unrooted package below), so a stand-in offline verdict of CERT_E_UNTRUSTEDROOT sends the
 // runner down the online road; the real check with URL retrieval then decides.
 TEST_F(PackageTrustTest, ChainFailureOfflineIsCheckedOnlineAndItsVerdictDecides) {
-  const std::string checking = "Setup package chain incomplete offline: 0x800B0109, checking online.";
+  const std::string checking =
+      "Setup package chain incomplete offline: 0x800B0109, checking online.";
   const OfflineSignatureCheck untrustedRoot = [](HANDLE, const std::wstring&) {
     return PackageSignature{kTrustUntrustedRoot, L"", L""};
   };
@@ -201,10 +202,10 @@ TEST_F(PackageTrustTest, ChainFailureOfflineIsCheckedOnlineAndItsVerdictDecides)
     uint32_t value;
     size_t starts;
   };
-  for (const Case& c : {Case{L"signed.exe", SetupAttempt::Stage::Exited, 0, 1},
-                        Case{L"tampered.exe", SetupAttempt::Stage::Untrusted, 0x80096010u, 0},
-                        Case{L"other.exe", SetupAttempt::Stage::Untrusted,
-                             kTrustSubjectNotTrusted, 0}}) {
+  for (const Case& c :
+       {Case{L"signed.exe", SetupAttempt::Stage::Exited, 0, 1},
+        Case{L"tampered.exe", SetupAttempt::Stage::Untrusted, 0x80096010u, 0},
+        Case{L"other.exe", SetupAttempt::Stage::Untrusted, kTrustSubjectNotTrusted, 0}}) {
     SCOPED_TRACE(c.package);
     const size_t before = records_.Lines(L"setup_commands.txt").size();
     UsePackage(c.package);
@@ -224,16 +225,18 @@ TEST_F(PackageTrustTest, ChainFailureOfflineIsCheckedOnlineAndItsVerdictDecides)
   JournalCapture journal;
   SetupResult result = SetupResult::Succeeded;
   {
-    SetupRunner runner(sender, [&](const SetupParams& p, const std::wstring& parameters, bool show) {
-      return RunSetupProcessWith(p, parameters, show, untrustedRoot);
-    });
+    SetupRunner runner(sender,
+                       [&](const SetupParams& p, const std::wstring& parameters, bool show) {
+                         return RunSetupProcessWith(p, parameters, show, untrustedRoot);
+                       });
     result = runner.RunWithRetry(params_);
   }
   EXPECT_EQ(result, SetupResult::Untrusted);
   EXPECT_EQ(DrainEvents(sender, recorder),
             std::vector<std::wstring>{L"err_setup_untrusted:-2146762748"});
-  EXPECT_EQ(journal.Messages(), (std::vector<std::string>{"Runnning installer", checking,
-                                                          "Setup package failed verification: 0x800B0004."}));
+  EXPECT_EQ(journal.Messages(),
+            (std::vector<std::string>{"Runnning installer", checking,
+                                      "Setup package failed verification: 0x800B0004."}));
 }
 
 // What this wine answers for a package whose chain cannot be completed: recorded, so that
@@ -243,10 +246,11 @@ TEST_F(PackageTrustTest, UnrootedPackageUnderThisWine) {
   const ScopedFile held = HoldPackage(path);
   ASSERT_TRUE(held.IsValid());
   const PackageSignature offline = ReadPackageSignature(held.Get(), path);
-  const std::optional<PackageSignature> online = ReadPackageSignatureOnline(path, kOnlineChainCheckMs);
+  const std::optional<PackageSignature> online =
+      ReadPackageSignatureOnline(path, kOnlineChainCheckMs);
   ASSERT_TRUE(online.has_value());
-  std::printf("unrooted.exe: offline 0x%08X, online 0x%08X\n", static_cast<unsigned>(offline.status),
-              static_cast<unsigned>(online->status));
+  std::printf("unrooted.exe: offline 0x%08X, online 0x%08X\n",
+              static_cast<unsigned>(offline.status), static_cast<unsigned>(online->status));
   JournalCapture journal;
   const PackageSignature decided = CheckPackageSignature(held.Get(), path, WriteToProcessJournal);
   if (NeedsOnlineChainCheck(offline.status)) {

@@ -1,7 +1,7 @@
 // The probes against real processes of the prefix: the stand-in client, copies of it under
 // other names, and wine's own explorer.exe.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -82,7 +82,8 @@ TEST_F(ProcessProbeTest, ImageNameAndTokenNeedOnlyLimitedRights) {
 static bool WaitForClientWindow() {
   const ULONGLONG end = GetTickCount64() + 30000;
   do {
-    if (FindWindowW(nullptr, L"E2DCED31-32EB-406B-BCA8-38879C45600D-HDJK6678HBHCAVGL667")) return true;
+    if (FindWindowW(nullptr, L"E2DCED31-32EB-406B-BCA8-38879C45600D-HDJK6678HBHCAVGL667"))
+      return true;
     Sleep(50);
   } while (GetTickCount64() < end);
   return false;

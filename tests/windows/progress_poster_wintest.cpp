@@ -1,8 +1,8 @@
 // The window's progress poster: reports from another thread arrive as the window's own
 // messages, and none arrive once the window has detached it; a finished report meets the
 // window or comes back to the job as "no window".
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <thread>
 #include <utility>

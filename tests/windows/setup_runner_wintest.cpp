@@ -1,6 +1,6 @@
 // The setup runner starting the stand-in package through the shell, as the worker does.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <string>

@@ -49,7 +49,7 @@ TEST(EnvironmentOnWine, VersionUnderWineSettings) {
   };
   const Case cases[] = {
       {L"winxp", "5", "1", "3", "0", "0", "0"},
-      {nullptr, "6", "1", "1", "0", "1", "1"},  // wine's default: Windows 7 SP1
+      {nullptr, "6", "1", "1", "0", "1", "1"},   // wine's default: Windows 7 SP1
       {L"win10", "6", "2", "0", "1", "1", "1"},  // no newer system declared in the manifest
   };
   for (const auto& c : cases) {

@@ -39,7 +39,8 @@ int Run(const std::wstring& commandLine, std::string* output, DWORD timeoutMs) {
   if (output != nullptr) {
     char chunk[4096];
     DWORD n = 0;
-    while (ReadFile(readEnd.Get(), chunk, sizeof chunk, &n, nullptr) && n > 0) output->append(chunk, n);
+    while (ReadFile(readEnd.Get(), chunk, sizeof chunk, &n, nullptr) && n > 0)
+      output->append(chunk, n);
   }
   if (WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
     TerminateProcess(process.Get(), 1);
@@ -77,8 +78,9 @@ std::wstring MakeTempFolder(const std::wstring& prefix) {
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
-  ScopedFile f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, 0, nullptr));
+  ScopedFile f(CreateFileW(path.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr));
   std::string out;
   if (!f) return out;
   char chunk[4096];

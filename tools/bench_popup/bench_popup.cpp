@@ -23,9 +23,9 @@ void PaintText(HWND window) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
   if (dc == nullptr) return;
-  HFONT font = CreateFontW(-30, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                           DEFAULT_PITCH, L"Segoe UI");
+  HFONT font =
+      CreateFontW(-30, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Segoe UI");
   HGDIOBJ old = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
   const wchar_t text[] = L"Install the Cumulo client";
@@ -60,8 +60,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   wc.lpszClassName = L"BenchPopup";
   RegisterClassW(&wc);
-  HWND window = CreateWindowExW(WS_EX_APPWINDOW, wc.lpszClassName, L"Bench Popup", WS_POPUP,
-                                100, 100, 1080, 680, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateWindowExW(WS_EX_APPWINDOW, wc.lpszClassName, L"Bench Popup", WS_POPUP, 100,
+                                100, 1080, 680, nullptr, nullptr, instance, nullptr);
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
   MSG msg;

@@ -80,7 +80,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   UINT lifetime = 300000;
   const std::wstring configured = EnvValue(L"CUMULO_CLIENT_LIFETIME_MS");
-  if (!configured.empty()) lifetime = static_cast<UINT>(std::wcstoul(configured.c_str(), nullptr, 10));
+  if (!configured.empty())
+    lifetime = static_cast<UINT>(std::wcstoul(configured.c_str(), nullptr, 10));
   SetTimer(window, kLifetimeTimer, lifetime, nullptr);
 
   MSG msg;

@@ -15,8 +15,8 @@
 //   CUMULO_SETUP_INSTALL_DIR install folder when no /CUMULO_INSTALLPATH is given;
 //                            default %LOCALAPPDATA%\Aldervane\Cumulo
 // On an attempt whose exit code is 0 it installs: creates the folder, copies the client into
-// it and stores "InstallPath" (no trailing backslash) under HKCU\Software\Aldervane\Aldervane_Cumulo.
-// It always writes its log to the /LOG path.
+// it and stores "InstallPath" (no trailing backslash) under
+// HKCU\Software\Aldervane\Aldervane_Cumulo. It always writes its log to the /LOG path.
 #include <windows.h>
 // windows.h first: the shell headers need its types.
 #include <shellapi.h>
@@ -44,13 +44,20 @@ Switches ParseSwitches(int argc, wchar_t** argv) {
   Switches s;
   for (int i = 1; i < argc; ++i) {
     const std::wstring a = argv[i];
-    if (a == L"/VERYSILENT") s.verySilent = true;
-    else if (a == L"/SUPPRESSMSGBOXES") s.suppressBoxes = true;
-    else if (a == L"/NORESTART") s.noRestart = true;
-    else if (a == L"/NOCLOSEAPPLICATIONS") s.noCloseApps = true;
-    else if (a == L"/INSTALL_DRIVERS=NO") s.noDrivers = true;
-    else if (StartsWith(a, L"/LOG=")) s.log = a.substr(5);
-    else if (StartsWith(a, L"/CUMULO_INSTALLPATH=")) s.installPath = a.substr(20);
+    if (a == L"/VERYSILENT")
+      s.verySilent = true;
+    else if (a == L"/SUPPRESSMSGBOXES")
+      s.suppressBoxes = true;
+    else if (a == L"/NORESTART")
+      s.noRestart = true;
+    else if (a == L"/NOCLOSEAPPLICATIONS")
+      s.noCloseApps = true;
+    else if (a == L"/INSTALL_DRIVERS=NO")
+      s.noDrivers = true;
+    else if (StartsWith(a, L"/LOG="))
+      s.log = a.substr(5);
+    else if (StartsWith(a, L"/CUMULO_INSTALLPATH="))
+      s.installPath = a.substr(20);
   }
   return s;
 }
@@ -70,9 +77,9 @@ DWORD ExitCodeFor(int attempt) {
   size_t start = 0;
   while (start <= codes.size() && !codes.empty()) {
     const size_t comma = codes.find(L',', start);
-    list.push_back(static_cast<DWORD>(
-        std::wcstoul(codes.substr(start, comma == std::wstring::npos ? comma : comma - start).c_str(),
-                     nullptr, 10)));
+    list.push_back(static_cast<DWORD>(std::wcstoul(
+        codes.substr(start, comma == std::wstring::npos ? comma : comma - start).c_str(), nullptr,
+        10)));
     if (comma == std::wstring::npos) break;
     start = comma + 1;
   }
@@ -101,7 +108,8 @@ bool Install(const Switches& s, std::wstring& report) {
   SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
   std::wstring client = EnvValue(L"CUMULO_STANDIN_CLIENT");
   // wine starts a Unix program outside its process list: a client that never appears.
-  if (client.empty() && EnvValue(L"CUMULO_CLIENT_MODE") == L"never_appear") client = L"Z:\\bin\\true";
+  if (client.empty() && EnvValue(L"CUMULO_CLIENT_MODE") == L"never_appear")
+    client = L"Z:\\bin\\true";
   if (client.empty()) client = OwnFolder() + L"\\Cumulo.exe";
   if (!CopyFileW(client.c_str(), (folder + L"\\Cumulo.exe").c_str(), FALSE)) {
     report += L"copy of " + client + L" failed: " + std::to_wstring(GetLastError()) + L"\r\n";
@@ -142,13 +150,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const DWORD delay = std::wcstoul(EnvValue(L"CUMULO_SETUP_DELAY_MS").c_str(), nullptr, 10);
   if (delay > 0) Sleep(delay);
   const std::wstring stop = EnvValue(L"CUMULO_SETUP_STOP_FILE");
-  for (int i = 0; !stop.empty() && i < 1200 && GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
+  for (int i = 0;
+       !stop.empty() && i < 1200 && GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES;
+       ++i) {
     Sleep(50);
   }
 
   std::wstring report = L"Stand-in setup, attempt " + std::to_wstring(attempt + 1) + L"\r\n";
-  report += L"silent: " + std::wstring(s.verySilent && s.suppressBoxes && s.noRestart && s.noCloseApps
-                                           ? L"yes" : L"no") + L"\r\n";
+  report += L"silent: " +
+            std::wstring(s.verySilent && s.suppressBoxes && s.noRestart && s.noCloseApps ? L"yes"
+                                                                                         : L"no") +
+            L"\r\n";
   report += L"drivers: " + std::wstring(s.noDrivers ? L"no" : L"yes") + L"\r\n";
   if (code == 0 && !Install(s, report)) code = 1603;
   report += L"exit code " + std::to_wstring(code) + L"\r\n";

@@ -30,8 +30,8 @@ struct Probe {
 std::wstring TextOf(HWND control) {
   // WM_GETTEXT is carried across processes; GetWindowTextW would not ask the control.
   std::vector<wchar_t> buffer(1024);
-  const LRESULT length = SendMessageW(control, WM_GETTEXT, buffer.size(),
-                                      reinterpret_cast<LPARAM>(buffer.data()));
+  const LRESULT length =
+      SendMessageW(control, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
   return std::wstring(buffer.data(), length > 0 ? static_cast<size_t>(length) : 0);
 }
 
@@ -90,8 +90,8 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM context) {
   const LONG style = GetWindowLongW(control, GWL_STYLE);
   std::printf("control id=%d visible=%d enabled=%d tabstop=%d x=%ld y=%ld w=%ld h=%ld text=%s", id,
               IsWindowVisible(control) ? 1 : 0, IsWindowEnabled(control) ? 1 : 0,
-              (style & WS_TABSTOP) != 0 ? 1 : 0, r.left, r.top, r.right - r.left,
-              r.bottom - r.top, Hex(text).c_str());
+              (style & WS_TABSTOP) != 0 ? 1 : 0, r.left, r.top, r.right - r.left, r.bottom - r.top,
+              Hex(text).c_str());
   SIZE need;
   if (Measure(probe, id, text, r.right - r.left, &need)) {
     std::printf(" need=%ldx%ld", need.cx, need.cy);
@@ -111,8 +111,7 @@ int wmain(int argc, wchar_t** argv) {
   if (window == nullptr) return 1;
   RECT client;
   GetClientRect(window, &client);
-  Probe probe{window, client.right - client.left >= 2 * kWindowWidth ? 2 : 1,
-              IsWindows8OrLater()};
+  Probe probe{window, client.right - client.left >= 2 * kWindowWidth ? 2 : 1, IsWindows8OrLater()};
   std::printf("window w=%ld h=%ld\n", client.right - client.left, client.bottom - client.top);
   GUITHREADINFO info{};
   info.cbSize = sizeof(info);

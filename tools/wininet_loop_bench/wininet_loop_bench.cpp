@@ -27,8 +27,8 @@ int wmain(int argc, wchar_t** argv) {
   parts.dwUrlPathLength = 2048;
   if (!InternetCrackUrlW(argv[1], 0, 0, &parts)) return 3;
   HINTERNET session = InternetOpenW(L"bench", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-  HINTERNET connection = InternetConnectW(session, host, parts.nPort, nullptr, nullptr,
-                                          INTERNET_SERVICE_HTTP, 0, 1);
+  HINTERNET connection =
+      InternetConnectW(session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 1);
   const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE | INTERNET_FLAG_TRANSFER_BINARY |
                       INTERNET_FLAG_NO_AUTO_REDIRECT;
   HINTERNET request =
@@ -41,7 +41,8 @@ int wmain(int argc, wchar_t** argv) {
   unsigned long long total = 0;
   for (;;) {
     DWORD got = 0;
-    if (!InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &got)) return 6;
+    if (!InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &got))
+      return 6;
     if (got == 0) break;
     DWORD written = 0;
     if (!WriteFile(file, buffer.data(), got, &written, nullptr) || written != got) return 7;
