@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "common/journal_capture.h"
 #include "common/recording_transport.h"
 #include "net/download_platform.h"
@@ -217,8 +219,11 @@ Answer Status(uint32_t status, const std::wstring& extraHeaders = L"") {
 }
 }  // namespace
 
+// One journal per process: the plain, sanitizer and other trees' runs may share the
+// temporary folder at once, and each starts by deleting its file.
 static const auto* const kJournal = ::testing::AddGlobalTestEnvironment(
-    new TestJournalEnvironment(WidenAscii(::testing::TempDir()) + L"native_tests_journal.log"));
+    new TestJournalEnvironment(WidenAscii(::testing::TempDir()) + L"native_tests_journal." +
+                               std::to_wstring(getpid()) + L".log"));
 
 TEST_F(DownloaderTest, ReportsProgressPerChunkAgainstTheAnnouncedLength) {
   const auto r = Try(Ok(L"Content-Length: 40000\r\n", {16384, 16384, 7232}));

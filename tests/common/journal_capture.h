@@ -32,14 +32,21 @@ class TestJournalEnvironment : public ::testing::Environment {
     // Another environment of the same program may have chosen the file already.
     if (LogFilePath().empty()) {
       LogFilePath() = path_;
+      owned_ = true;
       std::remove(JournalFileName().c_str());  // start each run with an empty journal
     }
     if (LogChannelName().empty()) LogChannelName() = L"tests";
     InstallLog::Instance();
   }
+  // Leaves no journal behind; the journal keeps its file open, so on Windows this may fail
+  // and the next run's SetUp starts it afresh.
+  void TearDown() override {
+    if (owned_) std::remove(JournalFileName().c_str());
+  }
 
  private:
   std::wstring path_;
+  bool owned_ = false;
 };
 
 class JournalCapture {
